@@ -1,0 +1,10 @@
+#include "HomeDirectory.h"
+
+#include <QDir>
+
+QString statusHomeDirectory()
+{
+    if (qEnvironmentVariableIsSet("HOME"))
+        return qEnvironmentVariable("HOME");
+    return QDir::homePath();
+}

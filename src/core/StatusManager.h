@@ -1,0 +1,75 @@
+#pragma once
+
+#include "ClaudeStatus.h"
+#include "FileMonitor.h"
+#include "StatusHistoryItem.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+// Seconds a completed state lasts before falling back to idle; 0 or less means until acknowledged.
+// Read each time a celebration starts, so the application hands in its preferences here.
+using CelebrationDurationSource = std::function<double()>;
+
+// The single cat's model of Claude Code: the state from status.json, its history and the celebration.
+class StatusManager : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(ClaudeStatus currentStatus READ currentStatus NOTIFY currentStatusChanged)
+    Q_PROPERTY(QString currentStatusText READ currentStatusText NOTIFY currentStatusChanged)
+    Q_PROPERTY(QDateTime lastUpdate READ lastUpdate NOTIFY lastUpdateChanged)
+    Q_PROPERTY(bool isMonitoring READ isMonitoring NOTIFY isMonitoringChanged)
+
+public:
+    static constexpr int maxHistoryItems = 100;
+
+    // statusFilePath is normally <home>/.tabbywatch/status.json.
+    StatusManager(QString statusFilePath, CelebrationDurationSource celebrationDuration,
+                  QObject* parent = nullptr);
+    ~StatusManager() override;
+
+    static QString defaultStatusFilePath(const QString& home);
+
+    ClaudeStatus currentStatus() const { return m_currentStatus; }
+    QString currentStatusText() const { return claudeStatusText(m_currentStatus); }
+    QDateTime lastUpdate() const { return m_lastUpdate; }
+    const QList<StatusHistoryItem>& statusHistory() const { return m_statusHistory; }
+    bool isMonitoring() const { return m_isMonitoring; }
+    QString statusFilePath() const { return m_statusFilePath; }
+    bool isCelebrationPending() const { return m_celebrationTimer.isActive(); }
+
+    // Safe to call repeatedly.
+    Q_INVOKABLE void startMonitoring();
+    Q_INVOKABLE void stopMonitoring();
+    Q_INVOKABLE void acknowledgeCompletion();
+
+signals:
+    void currentStatusChanged();
+    void lastUpdateChanged();
+    void statusHistoryChanged();
+    void isMonitoringChanged();
+
+private:
+    void didReadStatusUpdate(const std::optional<StatusUpdate>& update);
+    void ensureStatusFile();
+    void readInitialStatus();
+    void updateStatus(ClaudeStatus status, const std::optional<QString>& tool);
+    void startCelebrationTimer();
+    void cancelCelebrationTimer();
+    void completeCelebration();
+    void setCurrentStatus(ClaudeStatus status);
+    void setMonitoring(bool monitoring);
+
+    ClaudeStatus m_currentStatus = ClaudeStatus::idle;
+    QDateTime m_lastUpdate;
+    QList<StatusHistoryItem> m_statusHistory;
+    std::unique_ptr<FileMonitor> m_fileMonitor;
+    QTimer m_celebrationTimer;
+    bool m_isMonitoring = false;
+    const QString m_statusFilePath;
+    CelebrationDurationSource m_celebrationDuration;
+};
