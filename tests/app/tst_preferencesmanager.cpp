@@ -189,6 +189,9 @@ void TestPreferencesManager::loadingWritesNothing()
     {
         auto prefs = makePreferences();
         QCOMPARE(prefs->windowSize(), 200.0);
+        // A file that does not parse is the user's to mend: assignments are not written over it.
+        QVERIFY(!prefs->isPersistent());
+        prefs->setWindowSize(300);
     }
     QCOMPARE(settingsFileBytes(), garbage);
 
