@@ -20,6 +20,8 @@ private slots:
     void sessionDefaultsAndTimestamps();
     void displayName_data();
     void displayName();
+    void sessionProcessId_data();
+    void sessionProcessId();
 };
 
 void TestStatusRecords::statusText_data()
@@ -207,6 +209,32 @@ void TestStatusRecords::displayName()
     if (number > 0)
         instance.sessionNumber = number;
     QCOMPARE(instance.displayName(), name);
+}
+
+void TestStatusRecords::sessionProcessId_data()
+{
+    // Whatever stands under claude_pid, the record itself stays valid.
+    QTest::addColumn<QByteArray>("pid");
+    QTest::addColumn<qint64>("expected"); // 0: no process id
+    QTest::newRow("number") << QByteArray("4242") << qint64(4242);
+    QTest::newRow("largest pid_t") << QByteArray("2147483647") << qint64(2147483647);
+    QTest::newRow("null") << QByteArray("null") << qint64(0);
+    QTest::newRow("text") << QByteArray(R"("4242")") << qint64(0);
+    QTest::newRow("fraction") << QByteArray("42.5") << qint64(0);
+    QTest::newRow("zero (a process group)") << QByteArray("0") << qint64(0);
+    QTest::newRow("negative") << QByteArray("-1") << qint64(0);
+    QTest::newRow("beyond pid_t") << QByteArray("2147483648") << qint64(0);
+    QTest::newRow("object") << QByteArray("{}") << qint64(0);
+}
+
+void TestStatusRecords::sessionProcessId()
+{
+    QFETCH(QByteArray, pid);
+    QFETCH(qint64, expected);
+    const auto update = SessionStatusUpdate::decode(
+        R"({"session_id":"a","status":"idle","timestamp":"x","claude_pid":)" + pid + "}");
+    QVERIFY(update);
+    QCOMPARE(update->claude_pid.value_or(0), expected);
 }
 
 QTEST_GUILESS_MAIN(TestStatusRecords)

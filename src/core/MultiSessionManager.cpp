@@ -1,0 +1,406 @@
+#include "MultiSessionManager.h"
+
+#include "Log.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTimerEvent>
+#include <cerrno>
+#include <cmath>
+#include <limits>
+#include <unistd.h>
+
+namespace {
+QString id8(const QString& sessionId)
+{
+    return sessionId.left(8);
+}
+
+// Shortest text that reads back as the same double, always with a fractional part: 5 -> "5.0".
+QString secondsText(double seconds)
+{
+    QString text = QString::number(seconds, 'g', QLocale::FloatingPointShortest);
+    if (std::isfinite(seconds) && !text.contains(u'.') && !text.contains(u'e'))
+        text += QStringLiteral(".0");
+    return text;
+}
+
+// The last component of cwd read as a path, as SessionInstance::displayName shows it: sessions in
+// /x/api and /y/api share one numbering.
+QString folderName(const QString& cwd)
+{
+    QString path = cwd;
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    return QFileInfo(path).fileName();
+}
+
+int milliseconds(double seconds)
+{
+    // QTimer counts in int milliseconds; anything longer is "a very long time" all the same.
+    return int(std::ceil(std::min(seconds * 1000.0, double(std::numeric_limits<int>::max()))));
+}
+} // namespace
+
+MultiSessionManager::MultiSessionManager(QString sessionsDirectory,
+                                         CelebrationDurationSource celebrationDuration,
+                                         NextBundledSkinIdSource nextBundledSkinId, bool multiInstanceEnabled,
+                                         double staleTimeout, MultiSessionTiming timing,
+                                         ProcessProbe processProbe, QObject* parent)
+    : QObject(parent), m_isMultiInstanceEnabled(multiInstanceEnabled),
+      m_sessionsDirectory(std::move(sessionsDirectory)), m_staleTimeout(staleTimeout),
+      m_celebrationDuration(std::move(celebrationDuration)),
+      m_nextBundledSkinId(std::move(nextBundledSkinId)), m_processProbe(std::move(processProbe)),
+      m_timing(timing)
+{
+    m_staleCheckTimer.setInterval(m_timing.staleCheckInterval);
+    connect(&m_staleCheckTimer, &QTimer::timeout, this, &MultiSessionManager::checkStaleSessions);
+}
+
+MultiSessionManager::~MultiSessionManager()
+{
+    for (const int timerId : std::as_const(m_celebrationTimers))
+        killTimer(timerId);
+}
+
+QString MultiSessionManager::defaultSessionsDirectory(const QString& home)
+{
+    return QDir(home).filePath(QStringLiteral(".tabbywatch/sessions"));
+}
+
+bool MultiSessionManager::usesSingleCatView() const
+{
+    return !m_isMultiInstanceEnabled || m_instances.size() < 2;
+}
+
+void MultiSessionManager::startMonitoring()
+{
+    if (m_isMonitoring) {
+        logLine(QStringLiteral("⏭️ MultiSessionManager already monitoring, skipping"));
+        return;
+    }
+    setMonitoring(true);
+    logLine(QStringLiteral("🐱 Starting multi-instance monitoring"));
+    ensureSessionsDirectory();
+
+    auto monitor = DirectoryMonitor::create(m_sessionsDirectory, m_timing.pollInterval);
+    if (!monitor) {
+        logLine(QStringLiteral("❌ Failed to start directory monitor: ") + monitor.error().text());
+        setMonitoring(false);
+        return;
+    }
+    m_directoryMonitor = std::move(*monitor);
+    // Reports arrive in the middle of a scan; they are applied afterwards, one at a time, in order.
+    connect(m_directoryMonitor.get(), &DirectoryMonitor::sessionAdded, this,
+            [this](const SessionInstance& instance) {
+                QMetaObject::invokeMethod(
+                    this, [this, instance] { addSession(instance); }, Qt::QueuedConnection);
+            });
+    connect(m_directoryMonitor.get(), &DirectoryMonitor::sessionUpdated, this,
+            [this](const SessionInstance& instance) {
+                QMetaObject::invokeMethod(
+                    this, [this, instance] { updateSession(instance); }, Qt::QueuedConnection);
+            });
+    connect(m_directoryMonitor.get(), &DirectoryMonitor::sessionRemoved, this,
+            &MultiSessionManager::removeSession);
+    m_directoryMonitor->rescan();
+    m_staleCheckTimer.start();
+    logLine(QStringLiteral("✅ Started monitoring sessions: ") + m_sessionsDirectory);
+}
+
+void MultiSessionManager::ensureSessionsDirectory()
+{
+    const QFileInfo info(m_sessionsDirectory);
+    if (info.exists() || info.isSymLink())
+        return;
+    // A failure shows up as the monitor's own error right after.
+    if (QDir().mkpath(m_sessionsDirectory))
+        logLine(QStringLiteral("📁 Created sessions directory: ") + m_sessionsDirectory);
+}
+
+void MultiSessionManager::addSession(SessionInstance instance)
+{
+    const bool wasSingle = usesSingleCatView();
+    if (!instance.selectedSkinId && m_nextBundledSkinId)
+        instance.selectedSkinId = m_nextBundledSkinId();
+    assignSessionNumber(instance);
+    const QString sessionId = instance.sessionId;
+    const qsizetype total = m_instances.size() + (m_instances.contains(sessionId) ? 0 : 1);
+    logLine(QStringLiteral("➕ Session added: ") + id8(sessionId) + QStringLiteral(" - ") +
+            instance.displayName() + QStringLiteral(" | Total: ") + QString::number(total));
+    const bool completed = instance.status == ClaudeStatus::completed;
+    m_instances.insert(sessionId, std::move(instance));
+    emit instancesChanged();
+    if (!m_orderedSessionIds.contains(sessionId)) {
+        m_orderedSessionIds.prepend(sessionId);
+        emit orderedSessionIdsChanged();
+    }
+    if (!m_focusedSessionId) {
+        m_focusedSessionId = sessionId;
+        emit focusedSessionIdChanged();
+    }
+    if (completed)
+        startCelebrationTimer(sessionId);
+    ++m_instancesVersion;
+    emit instancesVersionChanged();
+    notifyCountChanged(wasSingle);
+    noteProcessAlive(sessionId);
+}
+
+void MultiSessionManager::assignSessionNumber(SessionInstance& instance)
+{
+    const QString folder = folderName(instance.cwd);
+    QHash<QString, int>& numbers = m_folderSessionNumbers[folder];
+    if (const auto it = numbers.constFind(instance.sessionId); it != numbers.constEnd()) {
+        instance.sessionNumber = *it;
+        return;
+    }
+    // Numbers freed below a number still held are not reused, so a cat never takes another's label.
+    int highest = 0;
+    for (const int number : std::as_const(numbers))
+        highest = std::max(highest, number);
+    const int number = highest + 1;
+    numbers.insert(instance.sessionId, number);
+    instance.sessionNumber = number;
+    logLine(QStringLiteral("🔢 Assigned session number %1 to %2 in folder '%3'")
+                .arg(QString::number(number), id8(instance.sessionId), folder));
+}
+
+void MultiSessionManager::updateSession(SessionInstance instance)
+{
+    const QString sessionId = instance.sessionId;
+    logLine(QStringLiteral("🔄 Session updated: ") + id8(sessionId) + QStringLiteral(" - ") +
+            claudeStatusDisplayName(instance.status));
+    const auto existing = m_instances.constFind(sessionId);
+    if (existing == m_instances.constEnd()) {
+        // The file outlived a dismissal (it could not be deleted, or the hook wrote it again before the
+        // monitor saw it gone): the session is live, so it comes back as a cat of its own rather than as
+        // a record that no view shows but every count includes.
+        addSession(std::move(instance));
+        return;
+    }
+    const ClaudeStatus old = existing->status;
+    instance.selectedSkinId = existing->selectedSkinId;
+    instance.sessionNumber = existing->sessionNumber;
+    const ClaudeStatus status = instance.status;
+    m_instances.insert(sessionId, std::move(instance));
+    emit instancesChanged();
+    if (status == ClaudeStatus::completed && old != ClaudeStatus::completed)
+        startCelebrationTimer(sessionId);
+    else if (status != ClaudeStatus::completed && old == ClaudeStatus::completed)
+        cancelCelebrationTimer(sessionId);
+}
+
+void MultiSessionManager::removeSession(const QString& sessionId)
+{
+    const bool wasSingle = usesSingleCatView();
+    // Counted after the removal: after a dismissal the session is already gone from instances.
+    const qsizetype remaining = m_instances.size() - (m_instances.contains(sessionId) ? 1 : 0);
+    logLine(QStringLiteral("➖ Session removed: ") + id8(sessionId) + QStringLiteral(" | Remaining: ") +
+            QString::number(remaining));
+    cancelCelebrationTimer(sessionId);
+    removeSessionNumber(sessionId);
+    m_processesSeenRunning.remove(sessionId);
+    dropFromDisplay(sessionId);
+    notifyCountChanged(wasSingle);
+}
+
+void MultiSessionManager::removeSessionNumber(const QString& sessionId)
+{
+    for (auto it = m_folderSessionNumbers.begin(); it != m_folderSessionNumbers.end(); ++it) {
+        if (it->remove(sessionId)) {
+            logLine(QStringLiteral("🔢 Removed session number tracking for %1 from folder '%2'")
+                        .arg(id8(sessionId), it.key()));
+            return;
+        }
+    }
+}
+
+void MultiSessionManager::dropFromDisplay(const QString& sessionId)
+{
+    if (m_instances.remove(sessionId))
+        emit instancesChanged();
+    if (m_orderedSessionIds.removeAll(sessionId) > 0)
+        emit orderedSessionIdsChanged();
+    if (m_focusedSessionId == sessionId) {
+        m_focusedSessionId = m_orderedSessionIds.isEmpty()
+                                 ? std::nullopt
+                                 : std::optional<QString>(m_orderedSessionIds.first());
+        emit focusedSessionIdChanged();
+    }
+}
+
+void MultiSessionManager::focusSession(const QString& sessionId)
+{
+    if (!m_instances.contains(sessionId))
+        return;
+    m_focusedSessionId = sessionId;
+    emit focusedSessionIdChanged();
+}
+
+void MultiSessionManager::dismissSession(const QString& sessionId)
+{
+    const bool wasSingle = usesSingleCatView();
+    dropFromDisplay(sessionId);
+    notifyCountChanged(wasSingle);
+    // The timer and the number go when the monitor sees the file gone.
+    deleteSessionFile(sessionId);
+}
+
+bool MultiSessionManager::deleteSessionFile(const QString& sessionId)
+{
+    // The id becomes a file name: only a plain name that the monitor itself could have read is used, so
+    // nothing outside the sessions folder, and no file of the reserved "_" names, can be deleted.
+    if (!DirectoryMonitor::isSessionKey(sessionId)) {
+        logLine(QStringLiteral("⚠️ Not deleting a session file for an invalid session id"));
+        return false;
+    }
+    const QString path = m_sessionsDirectory + u'/' + sessionId + QStringLiteral(".json");
+    // unlink removes a symbolic link itself, never what it points to.
+    if (::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT)
+        return true;
+    logLine(QStringLiteral("⚠️ Could not delete session file: ") + path);
+    return false;
+}
+
+void MultiSessionManager::updateSkin(const QString& sessionId, const QUuid& skinId)
+{
+    const auto it = m_instances.find(sessionId);
+    if (it == m_instances.end())
+        return;
+    it->selectedSkinId = skinId;
+    emit instancesChanged();
+    logLine(QStringLiteral("🎨 Updated skin for session ") + sessionId + QStringLiteral(" to ") +
+            skinId.toString(QUuid::WithoutBraces).toUpper());
+}
+
+void MultiSessionManager::startCelebrationTimer(const QString& sessionId)
+{
+    cancelCelebrationTimer(sessionId);
+    const double seconds = m_celebrationDuration ? m_celebrationDuration() : 0.0;
+    if (!(seconds > 0)) {
+        logLine(QStringLiteral("⏱️ Celebration auto-transition disabled for ") + id8(sessionId));
+        return;
+    }
+    logLine(QStringLiteral("⏱️ Starting celebration timer for ") + id8(sessionId) + QStringLiteral(" (") +
+            secondsText(seconds) + QStringLiteral("s)"));
+    m_celebrationTimers.insert(sessionId, startTimer(milliseconds(seconds), Qt::PreciseTimer));
+}
+
+void MultiSessionManager::cancelCelebrationTimer(const QString& sessionId)
+{
+    const auto it = m_celebrationTimers.find(sessionId);
+    if (it == m_celebrationTimers.end())
+        return;
+    logLine(QStringLiteral("⏱️ Cancelling celebration timer for ") + id8(sessionId));
+    killTimer(*it);
+    m_celebrationTimers.erase(it);
+}
+
+void MultiSessionManager::timerEvent(QTimerEvent* event)
+{
+    for (auto it = m_celebrationTimers.begin(); it != m_celebrationTimers.end(); ++it) {
+        if (*it != event->timerId())
+            continue;
+        const QString sessionId = it.key();
+        killTimer(*it);
+        completeCelebration(sessionId);
+        return;
+    }
+    QObject::timerEvent(event);
+}
+
+void MultiSessionManager::completeCelebration(const QString& sessionId)
+{
+    m_celebrationTimers.remove(sessionId);
+    const auto it = m_instances.find(sessionId);
+    if (it == m_instances.end() || it->status != ClaudeStatus::completed)
+        return;
+    logLine(QStringLiteral("🎉 Celebration complete for ") + id8(sessionId) +
+            QStringLiteral(", returning to idle"));
+    it->status = ClaudeStatus::idle;
+    it->lastUpdate = QDateTime::currentDateTimeUtc();
+    emit instancesChanged();
+}
+
+void MultiSessionManager::setMultiInstanceEnabled(bool enabled)
+{
+    const bool wasSingle = usesSingleCatView();
+    m_isMultiInstanceEnabled = enabled;
+    emit isMultiInstanceEnabledChanged();
+    notifyCountChanged(wasSingle);
+}
+
+void MultiSessionManager::setStaleTimeout(double seconds)
+{
+    m_staleTimeout = seconds;
+    emit staleTimeoutChanged();
+}
+
+void MultiSessionManager::noteProcessAlive(const QString& sessionId)
+{
+    if (!m_directoryMonitor || !m_processProbe)
+        return;
+    const auto known = m_directoryMonitor->knownSession(sessionId);
+    if (known && known->claudePid && m_processProbe(*known->claudePid) == ProcessLiveness::State::running)
+        m_processesSeenRunning.insert(sessionId, *known->claudePid);
+}
+
+std::optional<QString> MultiSessionManager::staleReason(const QString& sessionId, const QDateTime& now)
+{
+    const auto known = m_directoryMonitor ? m_directoryMonitor->knownSession(sessionId) : std::nullopt;
+    if (known && known->claudePid && m_processProbe) {
+        const qint64 pid = *known->claudePid;
+        switch (m_processProbe(pid)) {
+        case ProcessLiveness::State::running:
+            m_processesSeenRunning.insert(sessionId, pid);
+            break;
+        case ProcessLiveness::State::exited:
+            if (m_processesSeenRunning.value(sessionId) == pid)
+                return QStringLiteral("Claude Code process %1 has exited").arg(pid);
+            break;
+        case ProcessLiveness::State::unknown:
+            break;
+        }
+    }
+    // The file's own modification date: the hook rewrites it on every event, also when the state stays.
+    const QDateTime lastChange = known ? known->modDate : m_instances.value(sessionId).lastUpdate;
+    if (m_staleTimeout > 0 && std::isfinite(m_staleTimeout) && lastChange.isValid() &&
+        double(lastChange.msecsTo(now)) >= m_staleTimeout * 1000.0)
+        return QStringLiteral("no update within %1 s")
+            .arg(QString::number(m_staleTimeout, 'g', QLocale::FloatingPointShortest));
+    return std::nullopt;
+}
+
+void MultiSessionManager::checkStaleSessions()
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QStringList sessionIds = m_instances.keys();
+    for (const QString& sessionId : sessionIds) {
+        const auto reason = staleReason(sessionId, now);
+        if (!reason)
+            continue;
+        logLine(QStringLiteral("🗑️ Removing stale session ") + id8(sessionId) + QStringLiteral(": ") +
+                *reason);
+        // Deleted so that it does not come back at the next scan; a live session's hook writes it anew.
+        if (deleteSessionFile(sessionId) && m_directoryMonitor)
+            m_directoryMonitor->forget(sessionId);
+        removeSession(sessionId);
+    }
+}
+
+void MultiSessionManager::setMonitoring(bool monitoring)
+{
+    if (m_isMonitoring == monitoring)
+        return;
+    m_isMonitoring = monitoring;
+    emit isMonitoringChanged();
+}
+
+void MultiSessionManager::notifyCountChanged(bool wasSingle)
+{
+    if (usesSingleCatView() != wasSingle)
+        emit usesSingleCatViewChanged();
+}
