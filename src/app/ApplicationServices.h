@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppNotifications.h"
+#include "MultiSessionManager.h"
 #include "PreferencesManager.h"
 #include "StatusManager.h"
 
@@ -29,9 +30,11 @@ public:
     AppNotifications& notifications() { return m_notifications; }
     PreferencesManager& preferences() { return *m_preferences; }
     StatusManager& statusManager() { return *m_statusManager; }
+    MultiSessionManager& multiSessionManager() { return *m_multiSessionManager; }
 
 private:
     AppNotifications m_notifications;
     std::unique_ptr<PreferencesManager> m_preferences;
     std::unique_ptr<StatusManager> m_statusManager;
+    std::unique_ptr<MultiSessionManager> m_multiSessionManager;
 };

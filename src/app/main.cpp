@@ -19,5 +19,6 @@ int main(int argc, char* argv[])
                      [&services] { services.statusManager().stopMonitoring(); });
 
     services.statusManager().startMonitoring();
+    services.multiSessionManager().startMonitoring();
     return QApplication::exec();
 }
