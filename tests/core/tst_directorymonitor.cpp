@@ -14,16 +14,13 @@
 using namespace std::chrono_literals;
 
 namespace {
-QByteArray record(const QJsonValue& id, const QString& status, const QString& title = "T",
-                  const QJsonValue& pid = QJsonValue::Undefined)
+QByteArray record(const QJsonValue& id, const QString& status, const QString& title = "T")
 {
     QJsonObject object{{"session_id", id},
                        {"status", status},
                        {"title", title},
                        {"cwd", "/work/api"},
                        {"timestamp", "2025-01-15T10:30:45Z"}};
-    if (!pid.isUndefined())
-        object.insert("claude_pid", pid);
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
@@ -45,7 +42,6 @@ private slots:
     void entriesThatAreNotSessions_data();
     void entriesThatAreNotSessions();
     void knownFileTurningInvalidKeepsItsState();
-    void processIdFollowsEveryRead();
     void folderDeletedAndRecreated();
 
 private:
@@ -217,24 +213,6 @@ void TestDirectoryMonitor::knownFileTurningInvalidKeepsItsState()
     monitor->scanDirectory();
     QCOMPARE(updated.count(), 1);
     QCOMPARE(log.lines(), QStringList{"🔄 Session a: status working → completed"});
-}
-
-void TestDirectoryMonitor::processIdFollowsEveryRead()
-{
-    QVERIFY(QDir().mkpath(m_dir));
-    QVERIFY(writeFile(path("a.json"), record("a", "idle", "T", 4242)));
-    auto monitor = makeMonitor(1h);
-    QCOMPARE(monitor->knownSession("a")->claudePid.value_or(0), 4242);
-    // A resumed session: same state, new process.
-    QVERIFY(TestFiles::replaceByRename(path("a.json"), record("a", "idle", "T", 5151)));
-    monitor->scanDirectory();
-    QCOMPARE(monitor->knownSession("a")->claudePid.value_or(0), 5151);
-    // A malformed id from some other writer is no id, and does not spoil the record.
-    QVERIFY(TestFiles::replaceByRename(path("a.json"), record("a", "working", "T", "5151")));
-    QSignalSpy updated(monitor.get(), &DirectoryMonitor::sessionUpdated);
-    monitor->scanDirectory();
-    QCOMPARE(updated.count(), 1);
-    QVERIFY(!monitor->knownSession("a")->claudePid);
 }
 
 void TestDirectoryMonitor::folderDeletedAndRecreated()
