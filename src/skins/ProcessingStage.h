@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+enum class ProcessingStage
+{
+    validating,
+    compressing,
+    cropping,
+    finalizing,
+};
+
+QString processingStageText(ProcessingStage stage);
