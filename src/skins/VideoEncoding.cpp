@@ -6,13 +6,13 @@
 
 H264Settings H264Settings::forCrop()
 {
-    return {"faster", 23, 0};
+    return {"faster", 23, 0, nullptr};
 }
 
 H264Settings H264Settings::forCompression()
 {
     // An intermediate that is decoded once more: fast, and good enough not to show through the crop.
-    return {"veryfast", 20, 0};
+    return {"veryfast", 20, 0, nullptr};
 }
 
 QString H264Settings::launchDescription() const
@@ -22,6 +22,8 @@ QString H264Settings::launchDescription() const
                        .arg(quality);
     if (keyframeInterval > 0)
         text += QStringLiteral(" key-int-max=%1").arg(keyframeInterval);
+    if (psyTune)
+        text += QStringLiteral(" psy-tune=%1").arg(QString::fromLatin1(psyTune));
     return text;
 }
 
@@ -42,6 +44,8 @@ GstElement* addH264Encoder(GstBin* bin, const H264Settings& settings, GstElement
     g_object_set(x264, "quantizer", guint(settings.quality), nullptr);
     if (settings.keyframeInterval > 0)
         g_object_set(x264, "key-int-max", guint(settings.keyframeInterval), nullptr);
+    if (settings.psyTune)
+        gst_util_set_object_arg(G_OBJECT(x264), "psy-tune", settings.psyTune);
     if (!gst_element_link_many(convert, format, x264, nullptr))
         return nullptr;
     if (encoder)

@@ -12,6 +12,8 @@ struct H264Settings
     int quality = 23;
     // Frames between key frames; 0 leaves the encoder's choice.
     int keyframeInterval = 0;
+    // x264's psychovisual tuning ("animation" suits flat cartoons); nullptr for none.
+    const char* psyTune = nullptr;
 
     static H264Settings forCrop();
     static H264Settings forCompression();
