@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QSizeF>
+#include <QString>
+#include <QUrl>
+#include <QVariantList>
+#include <QVariantMap>
+#include <QtQml/qqmlregistration.h>
+
+// LayoutMetrics for QML. Layouts and states are passed by their texts ("grid", "needs_input").
+class CatMetrics : public QObject
+{
+    Q_OBJECT
+    QML_NAMED_ELEMENT(Metrics)
+    QML_SINGLETON
+    // {label, side, toolTip} for S, M, L, XL.
+    Q_PROPERTY(QVariantList sizeChoices READ sizeChoices CONSTANT)
+    // {mode, icon, toolTip} for grid, horizontal bar, list.
+    Q_PROPERTY(QVariantList layoutChoices READ layoutChoices CONSTANT)
+
+public:
+    using QObject::QObject;
+
+    QVariantList sizeChoices() const;
+    QVariantList layoutChoices() const;
+
+    // "compact", "single" or "multi".
+    Q_INVOKABLE QString content(bool isCompactMode, bool usesSingleCatView) const;
+    Q_INVOKABLE QSizeF containerSize(const QString& layoutMode, double windowSize, int sessionCount) const;
+    Q_INVOKABLE int gridColumns(int count) const;
+    Q_INVOKABLE double gridCellSize(QSizeF containerSize, int count) const;
+    Q_INVOKABLE double horizontalBarCatSize(double containerHeight) const;
+    // The fields of LayoutMetrics::InstanceCat by name.
+    Q_INVOKABLE QVariantMap instanceCat(double size) const;
+    Q_INVOKABLE bool isSelectedSize(double side, double windowSize) const;
+    Q_INVOKABLE QString layoutViewIdentity(const QString& layoutMode) const;
+    Q_INVOKABLE QColor stateColor(const QString& status) const;
+    Q_INVOKABLE QString stateName(const QString& status) const;
+    // An icon named after the symbol it stands for, drawn in the colour given.
+    Q_INVOKABLE QUrl icon(const QString& symbol, const QColor& color = Qt::white) const;
+};

@@ -1,0 +1,40 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Tabbywatch
+
+// An icon in a dark circle: minimize, expand, remove.
+Rectangle {
+    id: root
+
+    property string symbol
+    property real iconSize: 16
+    property color iconColor: "white"
+    property real backgroundOpacity: 0.75
+    property bool outlined: true
+    property string toolTip
+    signal clicked()
+
+    implicitWidth: 28
+    implicitHeight: 28
+    radius: width / 2
+    color: Qt.rgba(0, 0, 0, backgroundOpacity)
+    border.width: outlined ? 1 : 0
+    border.color: Qt.rgba(1, 1, 1, 0.85)
+
+    Image {
+        anchors.centerIn: parent
+        width: root.iconSize
+        height: root.iconSize
+        sourceSize: Qt.size(width * 2, height * 2)
+        source: Metrics.icon(root.symbol, root.iconColor)
+    }
+    MouseArea {
+        id: area
+        anchors.fill: parent
+        hoverEnabled: true
+        onClicked: root.clicked()
+    }
+    ToolTip.visible: area.containsMouse && root.toolTip !== ""
+    ToolTip.delay: 600
+    ToolTip.text: root.toolTip
+}

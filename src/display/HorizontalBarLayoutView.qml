@@ -1,0 +1,67 @@
+import QtQuick
+import Tabbywatch
+
+// The sessions' cats side by side in a row that scrolls sideways when it is wider than the panel.
+Item {
+    id: root
+
+    property var model: Sessions
+    property real containerHeight: height
+    signal instanceTapped(string sessionId)
+    signal instanceCloseRequested(string sessionId)
+    signal instanceSkinChosen(string sessionId, string skinId)
+
+    readonly property int count: model ? model.count : 0
+    readonly property real catSize: Metrics.horizontalBarCatSize(containerHeight)
+
+    EmptyStateView {
+        anchors.centerIn: parent
+        visible: root.count === 0
+    }
+    Flickable {
+        objectName: "bar"
+        anchors.fill: parent
+        visible: root.count > 0
+        contentWidth: row.width
+        contentHeight: height
+        flickableDirection: Flickable.HorizontalFlick
+        boundsBehavior: Flickable.StopAtBounds
+        interactive: contentWidth > width
+        clip: true
+
+        Row {
+            id: row
+            anchors.verticalCenter: parent.verticalCenter
+            padding: 8
+            spacing: 8
+            Repeater {
+                model: root.model
+                delegate: Item {
+                    id: cell
+                    required property string sessionId
+                    required property string status
+                    required property string displayName
+                    required property string cwdName
+                    required property string skinId
+                    width: cat.implicitWidth
+                    height: cat.implicitHeight
+                    InstanceCatView {
+                        id: cat
+                        sessionId: cell.sessionId
+                        status: cell.status
+                        displayName: cell.displayName
+                        cwdName: cell.cwdName
+                        skinId: cell.skinId
+                        size: root.catSize
+                        showTitle: true
+                        showCwd: false
+                        showStatus: true
+                        onTapped: root.instanceTapped(sessionId)
+                        onCloseRequested: root.instanceCloseRequested(sessionId)
+                        onSkinChosen: function(skinId) { root.instanceSkinChosen(sessionId, skinId) }
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,105 @@
+import QtQuick
+import Tabbywatch
+
+// One session as a line of text: its state's dot, its name, the state's name and, under the pointer,
+// a remove button.
+Item {
+    id: root
+
+    property string sessionId
+    property string status: "idle"
+    property string displayName
+    property bool closable: true
+    signal tapped()
+    signal closeRequested()
+
+    property bool isHovering: false
+
+    implicitWidth: row.implicitWidth + 20
+    implicitHeight: row.implicitHeight + 12
+
+    HoverHandler {
+        onHoveredChanged: root.isHovering = hovered
+    }
+    Rectangle {
+        anchors.fill: parent
+        radius: 6
+        color: Qt.rgba(0, 0, 0, root.isHovering ? 0.6 : 0.5)
+        border.width: 1
+        border.color: Qt.rgba(1, 1, 1, 0.2)
+        Behavior on color {
+            ColorAnimation {
+                duration: 100
+                easing.type: Easing.InOutQuad
+            }
+        }
+    }
+    MouseArea {
+        objectName: "rowArea"
+        anchors.fill: parent
+        onClicked: root.tapped()
+    }
+    Row {
+        id: row
+        anchors.fill: parent
+        anchors.leftMargin: 10
+        anchors.rightMargin: 10
+        anchors.topMargin: 6
+        anchors.bottomMargin: 6
+        spacing: 8
+
+        Rectangle {
+            anchors.verticalCenter: parent.verticalCenter
+            width: 8
+            height: 8
+            radius: 4
+            color: Metrics.stateColor(root.status)
+        }
+        Text {
+            objectName: "name"
+            anchors.verticalCenter: parent.verticalCenter
+            width: Math.max(0, row.width - 8 - stateLabel.width - removeSlot.width - 3 * row.spacing)
+            text: root.displayName
+            color: "white"
+            font.pixelSize: 12
+            font.weight: Font.Medium
+            elide: Text.ElideRight
+            maximumLineCount: 1
+        }
+        Text {
+            id: stateLabel
+            anchors.verticalCenter: parent.verticalCenter
+            text: Metrics.stateName(root.status)
+            color: Metrics.stateColor(root.status)
+            font.pixelSize: 10
+            font.weight: Font.DemiBold
+        }
+        Item {
+            id: removeSlot
+            anchors.verticalCenter: parent.verticalCenter
+            width: removeLoader.active ? 14 : 0
+            height: 14
+            Loader {
+                id: removeLoader
+                anchors.centerIn: parent
+                active: root.isHovering && root.closable
+                sourceComponent: Item {
+                    objectName: "removeButton"
+                    width: 14
+                    height: 14
+                    Image {
+                        anchors.centerIn: parent
+                        width: 12
+                        height: 12
+                        sourceSize: Qt.size(24, 24)
+                        source: Metrics.icon("xmark.circle.fill", Qt.rgba(1, 1, 1, 0.6))
+                    }
+                    MouseArea {
+                        anchors.fill: parent
+                        onClicked: root.closeRequested()
+                    }
+                }
+            }
+        }
+    }
+}

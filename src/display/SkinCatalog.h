@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+class QQmlEngine;
+class QJSEngine;
+class SkinManager;
+
+// The skins as the cat views list and play them, over the skin manager. Skins are named in QML by
+// their upper-case UUID text.
+class SkinCatalog : public QObject
+{
+    Q_OBJECT
+    QML_NAMED_ELEMENT(Skins)
+    QML_SINGLETON
+    Q_PROPERTY(QString currentSkinId READ currentSkinId NOTIFY currentSkinChanged)
+    Q_PROPERTY(QString currentSkinName READ currentSkinName NOTIFY currentSkinChanged)
+    // Each a list of {id, name}, in the manager's order.
+    Q_PROPERTY(QVariantList bundledSkins READ bundledSkins NOTIFY availableSkinsChanged)
+    Q_PROPERTY(QVariantList customSkins READ customSkins NOTIFY availableSkinsChanged)
+
+public:
+    explicit SkinCatalog(SkinManager& skinManager, QObject* parent = nullptr);
+
+    static SkinCatalog* create(QQmlEngine*, QJSEngine* engine);
+
+    QString currentSkinId() const;
+    QString currentSkinName() const;
+    QVariantList bundledSkins() const;
+    QVariantList customSkins() const;
+
+    // The state's video ("idle", "working", "needs_input", "completed") in the skin with that id, or
+    // in the current skin when the id is empty or unknown. Empty for an unknown state.
+    Q_INVOKABLE QUrl videoURL(const QString& status, const QString& skinId = {}) const;
+    // The name of the skin with that id, or of the current skin when there is none such.
+    Q_INVOKABLE QString skinName(const QString& skinId) const;
+    Q_INVOKABLE void selectSkin(const QString& skinId);
+
+signals:
+    void currentSkinChanged();
+    void availableSkinsChanged();
+
+private:
+    SkinManager& m_skinManager;
+};

@@ -1,0 +1,139 @@
+import QtQuick
+import QtQuick.Window
+import Tabbywatch
+
+// The list of skins that opens from a skin button, in a window of its own so that it may reach
+// beyond the small panel. With sections (the single cat's menu): headed bundled and custom skins and
+// "Create a Custom Skin"; without (a session's cat): bundled skins, then, when there are any, a
+// divider and the custom ones.
+Window {
+    id: popover
+
+    property Item anchorItem
+    property string checkedId
+    property bool withSections: true
+    signal skinChosen(string skinId)
+    signal createRequested()
+
+    readonly property real rowFontSize: withSections ? 12 : 11
+    readonly property real checkSize: withSections ? 10 : 9
+    readonly property real rowHorizontalPadding: withSections ? 12 : 10
+    readonly property real rowVerticalPadding: withSections ? 8 : 6
+
+    function openBelowOrAbove() {
+        if (!anchorItem)
+            return
+        const origin = anchorItem.mapToGlobal(0, 0)
+        const screen = anchorItem.Window.window ? anchorItem.Window.window.screen : null
+        const top = screen ? screen.virtualY : 0
+        const left = screen ? screen.virtualX : 0
+        const right = screen ? screen.virtualX + screen.width : origin.x + width
+        const bottom = screen ? screen.virtualY + screen.height : origin.y + anchorItem.height + height
+        // Above the button, its arrow edge at the bottom; below when there is no room above.
+        let y = origin.y - height - 6
+        if (y < top)
+            y = Math.min(origin.y + anchorItem.height + 6, bottom - height)
+        const x = Math.max(left, Math.min(origin.x + anchorItem.width / 2 - width / 2, right - width))
+        popover.x = x
+        popover.y = y
+        popover.show()
+    }
+
+    flags: Qt.Popup | Qt.FramelessWindowHint | Qt.NoDropShadowWindowHint
+    color: "transparent"
+    transientParent: anchorItem ? anchorItem.Window.window : null
+    width: withSections ? 200 : 160
+    height: Math.min(column.implicitHeight + 16, withSections ? 400 : 300)
+
+    Rectangle {
+        anchors.fill: parent
+        radius: 8
+        color: "#f4f4f6"
+        border.width: 1
+        border.color: Qt.rgba(0, 0, 0, 0.15)
+    }
+    Flickable {
+        anchors.fill: parent
+        anchors.topMargin: 8
+        anchors.bottomMargin: 8
+        contentHeight: column.implicitHeight
+        interactive: contentHeight > height
+        clip: true
+        boundsBehavior: Flickable.StopAtBounds
+
+        Column {
+            id: column
+            width: parent.width
+
+            component SectionHeader: Text {
+                leftPadding: 12
+                rightPadding: 12
+                topPadding: 6
+                bottomPadding: 6
+                color: "#86868b"
+                font.pixelSize: 10
+                font.weight: Font.DemiBold
+            }
+            component Divider: Item {
+                width: column.width
+                height: 9
+                Rectangle {
+                    anchors.centerIn: parent
+                    width: parent.width
+                    height: 1
+                    color: Qt.rgba(0, 0, 0, 0.12)
+                }
+            }
+
+            SectionHeader {
+                visible: popover.withSections
+                text: qsTr("Default Skins")
+            }
+            Repeater {
+                model: Skins.bundledSkins
+                delegate: SkinMenuRow {
+                    objectName: "skinRow"
+                    width: column.width
+                    skinId: modelData.id
+                    name: modelData.name
+                    checked: modelData.id === popover.checkedId
+                    fontSize: popover.rowFontSize
+                    checkSize: popover.checkSize
+                    horizontalPadding: popover.rowHorizontalPadding
+                    verticalPadding: popover.rowVerticalPadding
+                    onClicked: popover.skinChosen(skinId)
+                }
+            }
+            Divider {
+                objectName: "divider"
+                visible: popover.withSections || Skins.customSkins.length > 0
+            }
+            SectionHeader {
+                visible: popover.withSections
+                text: qsTr("Custom Skins")
+            }
+            Repeater {
+                model: Skins.customSkins
+                delegate: SkinMenuRow {
+                    objectName: "skinRow"
+                    width: column.width
+                    skinId: modelData.id
+                    name: modelData.name
+                    checked: modelData.id === popover.checkedId
+                    fontSize: popover.rowFontSize
+                    checkSize: popover.checkSize
+                    horizontalPadding: popover.rowHorizontalPadding
+                    verticalPadding: popover.rowVerticalPadding
+                    onClicked: popover.skinChosen(skinId)
+                }
+            }
+            SkinMenuRow {
+                objectName: "createSkinRow"
+                visible: popover.withSections
+                width: column.width
+                name: qsTr("Create a Custom Skin")
+                onClicked: popover.createRequested()
+            }
+        }
+    }
+}

@@ -1,0 +1,206 @@
+#include "LayoutMetrics.h"
+
+#include <QTest>
+
+using namespace LayoutMetrics;
+
+class TestLayoutMetrics : public QObject
+{
+    Q_OBJECT
+private slots:
+    void content_data();
+    void content();
+    void containerSize_data();
+    void containerSize();
+    void gridColumnsAndRows_data();
+    void gridColumnsAndRows();
+    void gridCellSize_data();
+    void gridCellSize();
+    void instanceCatThresholds_data();
+    void instanceCatThresholds();
+    void sizeButtons();
+    void identities();
+    void folderName_data();
+    void folderName();
+};
+
+void TestLayoutMetrics::content_data()
+{
+    QTest::addColumn<bool>("compact");
+    QTest::addColumn<bool>("single");
+    QTest::addColumn<Content>("expected");
+    QTest::newRow("compact wins over several sessions") << true << false << Content::compactStrip;
+    QTest::newRow("compact wins over one cat") << true << true << Content::compactStrip;
+    QTest::newRow("one session or multi-cat off") << false << true << Content::singleCat;
+    QTest::newRow("several sessions") << false << false << Content::multiCat;
+}
+
+void TestLayoutMetrics::content()
+{
+    QFETCH(bool, compact);
+    QFETCH(bool, single);
+    QFETCH(Content, expected);
+    QCOMPARE(LayoutMetrics::content(compact, single), expected);
+}
+
+void TestLayoutMetrics::containerSize_data()
+{
+    QTest::addColumn<LayoutMode>("mode");
+    QTest::addColumn<double>("side");
+    QTest::addColumn<int>("sessions");
+    QTest::addColumn<QSizeF>("expected");
+    QTest::newRow("grid, 5 sessions as 3 x 2") << LayoutMode::grid << 200.0 << 5 << QSizeF(664, 510);
+    QTest::newRow("grid, 3 sessions as 2 x 2") << LayoutMode::grid << 200.0 << 3 << QSizeF(448, 510);
+    QTest::newRow("grid, 1 session") << LayoutMode::grid << 200.0 << 1 << QSizeF(232, 280);
+    QTest::newRow("grid, 0 counts as 1") << LayoutMode::grid << 200.0 << 0 << QSizeF(232, 280);
+    QTest::newRow("bar, 3 sessions") << LayoutMode::horizontalBar << 200.0 << 3 << QSizeF(640, 240);
+    QTest::newRow("bar, 2 sessions at 150") << LayoutMode::horizontalBar << 150.0 << 2 << QSizeF(332, 190);
+    QTest::newRow("list, 3 sessions") << LayoutMode::list << 200.0 << 3 << QSizeF(250, 190);
+    QTest::newRow("list stops growing at 6") << LayoutMode::list << 200.0 << 8 << QSizeF(250, 340);
+    QTest::newRow("list, 10 sessions") << LayoutMode::list << 200.0 << 10 << QSizeF(250, 340);
+    QTest::newRow("list at 300 is 300 wide") << LayoutMode::list << 300.0 << 2 << QSizeF(300, 140);
+    QTest::newRow("list, 0 counts as 1") << LayoutMode::list << 150.0 << 0 << QSizeF(250, 90);
+}
+
+void TestLayoutMetrics::containerSize()
+{
+    QFETCH(LayoutMode, mode);
+    QFETCH(double, side);
+    QFETCH(int, sessions);
+    QFETCH(QSizeF, expected);
+    QCOMPARE(LayoutMetrics::containerSize(mode, side, sessions), expected);
+}
+
+void TestLayoutMetrics::gridColumnsAndRows_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("0") << 0 << 1 << 1;
+    QTest::newRow("1") << 1 << 1 << 1;
+    QTest::newRow("2") << 2 << 2 << 1;
+    QTest::newRow("4") << 4 << 2 << 2;
+    QTest::newRow("5") << 5 << 3 << 2;
+    QTest::newRow("9") << 9 << 3 << 3;
+    QTest::newRow("10") << 10 << 4 << 3;
+    QTest::newRow("17") << 17 << 4 << 5;
+}
+
+void TestLayoutMetrics::gridColumnsAndRows()
+{
+    QFETCH(int, count);
+    QFETCH(int, columns);
+    QFETCH(int, rows);
+    QCOMPARE(gridColumns(count), columns);
+    QCOMPARE(gridRows(count), rows);
+}
+
+void TestLayoutMetrics::gridCellSize_data()
+{
+    QTest::addColumn<QSizeF>("container");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("expected");
+    // 664 x 510, 3 x 2: by width (664 - 24 - 16) / 3 = 208, by height (510 - 24 - 8 - 40 - 48) / 2 = 195.
+    QTest::newRow("5 cats, bounded by height") << QSizeF(664, 510) << 5 << 195.0;
+    // 2 cats in 1 row: by width (448 - 24 - 8) / 2 = 208, by height 510 - 24 - 40 - 24 = 422.
+    QTest::newRow("2 cats, bounded by width") << QSizeF(448, 510) << 2 << 208.0;
+    QTest::newRow("1 cat") << QSizeF(232, 280) << 1 << 192.0;
+    QTest::newRow("too small is 0, not negative") << QSizeF(20, 20) << 4 << 0.0;
+}
+
+void TestLayoutMetrics::gridCellSize()
+{
+    QFETCH(QSizeF, container);
+    QFETCH(int, count);
+    QFETCH(double, expected);
+    QCOMPARE(LayoutMetrics::gridCellSize(container, count), expected);
+}
+
+void TestLayoutMetrics::instanceCatThresholds_data()
+{
+    QTest::addColumn<double>("size");
+    QTest::addColumn<double>("spacing");
+    QTest::addColumn<double>("dot");
+    QTest::addColumn<bool>("pillLabel");
+    QTest::addColumn<double>("pillFont");
+    QTest::addColumn<bool>("skinButton");
+    QTest::addColumn<double>("radius");
+    QTest::addColumn<bool>("title");
+    QTest::addColumn<double>("titleFont");
+    QTest::addColumn<double>("cwdFont");
+    QTest::addColumn<double>("remove");
+    QTest::newRow("59") << 59.0 << 4.0 << 6.0 << false << 9.0 << false << 8.0 << false << 9.0 << 8.0 << 12.0;
+    QTest::newRow("60") << 60.0 << 4.0 << 6.0 << false << 9.0 << false << 8.0 << true << 9.0 << 8.0 << 12.0;
+    QTest::newRow("79.5") << 79.5 << 4.0 << 6.0 << false << 9.0 << false << 8.0 << true << 9.0 << 8.0 << 12.0;
+    QTest::newRow("80") << 80.0 << 4.0 << 6.0 << true << 9.0 << true << 12.0 << true << 10.0 << 8.0 << 12.0;
+    QTest::newRow("100") << 100.0 << 6.0 << 8.0 << true << 9.0 << true << 12.0 << true << 10.0 << 8.0 << 16.0;
+    QTest::newRow("149") << 149.0 << 6.0 << 8.0 << true << 9.0 << true << 12.0 << true << 10.0 << 8.0 << 16.0;
+    QTest::newRow("150") << 150.0 << 6.0 << 8.0 << true << 11.0 << true << 16.0 << true << 12.0 << 10.0
+                         << 16.0;
+}
+
+void TestLayoutMetrics::instanceCatThresholds()
+{
+    QFETCH(double, size);
+    const InstanceCat cat = instanceCat(size);
+    QTEST(cat.spacing, "spacing");
+    QTEST(cat.pillDotSize, "dot");
+    QTEST(cat.pillShowsLabel, "pillLabel");
+    QTEST(cat.pillFontSize, "pillFont");
+    QTEST(cat.showsSkinButton, "skinButton");
+    QTEST(cat.cornerRadius, "radius");
+    QTEST(cat.showsTitle, "title");
+    QTEST(cat.titleFontSize, "titleFont");
+    QTEST(cat.cwdFontSize, "cwdFont");
+    QTEST(cat.removeButtonSize, "remove");
+}
+
+void TestLayoutMetrics::sizeButtons()
+{
+    QStringList labels;
+    for (const auto& choice : sizeChoices)
+        labels << QString::fromLatin1(choice.label) + u'=' + QString::number(choice.side);
+    QCOMPARE(labels, QStringList({"S=150", "M=200", "L=300", "XL=400"}));
+    QVERIFY(isSelectedSize(200, 200));
+    // A stored size between the choices selects none of them.
+    for (const auto& choice : sizeChoices)
+        QVERIFY(!isSelectedSize(choice.side, 175));
+    QVERIFY(!isSelectedSize(200, 200.5));
+    QCOMPARE(sizeToolTip(150), QStringLiteral("150px"));
+}
+
+void TestLayoutMetrics::identities()
+{
+    QCOMPARE(layoutViewIdentity(LayoutMode::grid), QStringLiteral("grid-grid"));
+    QCOMPARE(layoutViewIdentity(LayoutMode::horizontalBar), QStringLiteral("horizontal-horizontalBar"));
+    QCOMPARE(layoutViewIdentity(LayoutMode::list), QStringLiteral("list-list"));
+
+    const QUuid skin = QUuid::fromString(QStringLiteral("{0a1b2c3d-4e5f-6789-abcd-ef0123456789}"));
+    QCOMPARE(catViewIdentity(QStringLiteral("abc"), skin),
+             QStringLiteral("abc-0A1B2C3D-4E5F-6789-ABCD-EF0123456789"));
+    QCOMPARE(catViewIdentity(QStringLiteral("abc"), std::nullopt), QStringLiteral("abc-default"));
+}
+
+void TestLayoutMetrics::folderName_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain") << "/Users/a/projects/webapp"
+                           << "webapp";
+    QTest::newRow("trailing slashes") << "/w/api//"
+                                      << "api";
+    QTest::newRow("root") << "/"
+                          << "";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void TestLayoutMetrics::folderName()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QCOMPARE(LayoutMetrics::folderName(path), expected);
+}
+
+QTEST_APPLESS_MAIN(TestLayoutMetrics)
+#include "tst_layoutmetrics.moc"
