@@ -7,6 +7,14 @@
 ApplicationServices::ApplicationServices(Paths paths, std::unique_ptr<QSettings> settings, QObject* parent)
     : QObject(parent)
 {
+    // The usage-event keys live in the user defaults beside the preferences: a second handle on the
+    // same file.
+    m_analytics = std::make_unique<AnalyticsManager>(
+        std::make_unique<QSettings>(settings->fileName(), settings->format()),
+        paths.analyticsURL.isEmpty() ? AnalyticsManager::defaultAnalyticsURL() : paths.analyticsURL);
+    m_hookHome = paths.hookHome.isEmpty() ? paths.home : paths.hookHome;
+    m_hookScriptSource =
+        paths.hookScriptSource.isEmpty() ? HookInstaller::defaultScriptSourcePath() : paths.hookScriptSource;
     m_preferences =
         std::make_unique<PreferencesManager>(std::move(settings), &m_notifications,
                                              AutostartEntry(paths.autostartDirectory, paths.executablePath));
@@ -31,6 +39,23 @@ ApplicationServices::~ApplicationServices()
 
 ApplicationServices::Paths ApplicationServices::defaultPaths()
 {
-    return {statusHomeDirectory(), AutostartEntry::defaultDirectory(),
-            QCoreApplication::applicationFilePath()};
+    Paths paths{statusHomeDirectory(), AutostartEntry::defaultDirectory(),
+                QCoreApplication::applicationFilePath()};
+    paths.hookHome = HookInstaller::defaultHomeDirectory();
+    return paths;
+}
+
+UsageEventSink ApplicationServices::usageEventSink()
+{
+    return [analytics = m_analytics.get()](const QString& event, const std::optional<QVariantMap>& properties) {
+        analytics->track(event, properties);
+    };
+}
+
+std::unique_ptr<HookInstaller> ApplicationServices::makeHookInstaller(QObject* parent)
+{
+    auto installer = std::make_unique<HookInstaller>(m_hookHome, m_hookScriptSource, usageEventSink(), parent);
+    connect(installer.get(), &HookInstaller::hookStatusChanged, &m_notifications,
+            &AppNotifications::hookStatusChanged);
+    return installer;
 }

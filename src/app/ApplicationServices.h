@@ -1,6 +1,8 @@
 #pragma once
 
+#include "AnalyticsManager.h"
 #include "AppNotifications.h"
+#include "HookInstaller.h"
 #include "MultiSessionManager.h"
 #include "PreferencesManager.h"
 #include "StatusManager.h"
@@ -20,6 +22,11 @@ public:
         QString home; // where .tabbywatch lives
         QString autostartDirectory;
         QString executablePath;
+        // Empty means the default: the hook installer's home falls back to home, the script source to
+        // the data folder's status_writer.py, the analytics endpoint to ours.
+        QString hookHome = {};
+        QString hookScriptSource = {};
+        QString analyticsURL = {};
     };
 
     ApplicationServices(Paths paths, std::unique_ptr<QSettings> settings, QObject* parent = nullptr);
@@ -31,10 +38,20 @@ public:
     PreferencesManager& preferences() { return *m_preferences; }
     StatusManager& statusManager() { return *m_statusManager; }
     MultiSessionManager& multiSessionManager() { return *m_multiSessionManager; }
+    AnalyticsManager& analytics() { return *m_analytics; }
+    // AnalyticsManager::track, for the lower layers that send usage events.
+    UsageEventSink usageEventSink();
+
+    // Every owner of a hook installer (status-bar item, preferences, onboarding) gets it from here:
+    // its usage events go to the analytics and its "HookStatusChanged" to notifications().
+    std::unique_ptr<HookInstaller> makeHookInstaller(QObject* parent = nullptr);
 
 private:
     AppNotifications m_notifications;
     std::unique_ptr<PreferencesManager> m_preferences;
     std::unique_ptr<StatusManager> m_statusManager;
     std::unique_ptr<MultiSessionManager> m_multiSessionManager;
+    std::unique_ptr<AnalyticsManager> m_analytics;
+    QString m_hookHome;
+    QString m_hookScriptSource;
 };

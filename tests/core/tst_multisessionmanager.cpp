@@ -389,7 +389,7 @@ void TestMultiSessionManager::sweepFollowsTheClaudeProcess()
 
     // Resumed in a new process with the same state: only the new process counts.
     write("live", "idle", "/w/api", pids[1]);
-    QTest::qWait(100);
+    QTest::qWait(300); // many polls: nothing is reported, the new id is only recorded
     first.kill();
     QVERIFY(first.waitForFinished());
     QTest::qWait(200);

@@ -1,0 +1,413 @@
+#include "HookInstaller.h"
+
+#include "DataDirectory.h"
+#include "FileOperations.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <pwd.h>
+#include <unistd.h>
+
+using OrderedJson::Value;
+
+namespace {
+const QString hooksKey = QStringLiteral("hooks");
+const QString preToolUse = QStringLiteral("PreToolUse");
+const QString postToolUse = QStringLiteral("PostToolUse");
+const QString notification = QStringLiteral("Notification");
+
+constexpr mode_t scriptMode = 0755;
+constexpr int hookTimeoutSeconds = 5;
+
+// Claude Code runs the command through /bin/sh: a path with blanks or shell characters in it (a home
+// like "/home/Jane Doe") must be quoted, or the hook would run a different command. Ordinary paths
+// stay as they are.
+QString shellWord(const QString& path)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_@%+=:,./-]+$"));
+    if (plain.match(path).hasMatch())
+        return path;
+    QString quoted = path;
+    quoted.replace(u'\'', QStringLiteral("'\\''"));
+    return u'\'' + quoted + u'\'';
+}
+
+// The value under hooks.<event>: one matcher object with one command.
+Value hookEntry(const QString& event, const QString& scriptPath)
+{
+    Value command = Value::object();
+    command.setMember(QStringLiteral("type"), Value::fromString(QStringLiteral("command")));
+    command.setMember(QStringLiteral("command"),
+                      Value::fromString(QStringLiteral("python3 ") + scriptPath + u' ' + event));
+    command.setMember(QStringLiteral("timeout"), Value::fromInteger(hookTimeoutSeconds));
+    Value commands = Value::array();
+    commands.append(std::move(command));
+
+    Value matcher = Value::object();
+    // Stop, SessionStart and SessionEnd take no matcher.
+    if (event == preToolUse || event == postToolUse || event == notification)
+        matcher.setMember(QStringLiteral("matcher"), Value::fromString(QStringLiteral("*")));
+    matcher.setMember(hooksKey, std::move(commands));
+    Value entry = Value::array();
+    entry.append(std::move(matcher));
+    return entry;
+}
+
+Value hookEntries(const QString& scriptPath)
+{
+    Value hooks = Value::object();
+    for (const QString& event : HookInstaller::hookEvents())
+        hooks.setMember(event, hookEntry(event, scriptPath));
+    return hooks;
+}
+
+bool isArrayOfObjects(const Value& value)
+{
+    return value.isArray() && std::all_of(value.elements().begin(), value.elements().end(),
+                                          [](const Value& v) { return v.isObject(); });
+}
+} // namespace
+
+struct HookInstaller::SettingsFile
+{
+    Value root = Value::object();
+    QByteArray originalBytes; // empty when there was no file
+    bool existed = false;
+};
+
+const QStringList& HookInstaller::hookEvents()
+{
+    static const QStringList events{preToolUse,
+                                    postToolUse,
+                                    notification,
+                                    QStringLiteral("Stop"),
+                                    QStringLiteral("SessionStart"),
+                                    QStringLiteral("SessionEnd")};
+    return events;
+}
+
+HookInstaller::HookInstaller(QString home, QString scriptSourcePath, UsageEventSink track, QObject* parent)
+    : QObject(parent),
+      m_hookScriptPath(QDir(home).filePath(QStringLiteral(".claude/hooks/status_writer.py"))),
+      m_settingsPath(QDir(home).filePath(QStringLiteral(".claude/settings.json"))),
+      m_sessionsDirectoryPath(QDir(home).filePath(QStringLiteral(".tabbywatch/sessions"))),
+      m_scriptSourcePath(std::move(scriptSourcePath)), m_track(std::move(track))
+{}
+
+HookInstaller::~HookInstaller() = default;
+
+QString HookInstaller::defaultHomeDirectory()
+{
+    // The password database's home, whatever $HOME says: Claude Code reads the user's own settings.
+    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir && *entry->pw_dir)
+        return QFile::decodeName(entry->pw_dir);
+    return QDir::homePath();
+}
+
+QString HookInstaller::defaultScriptSourcePath()
+{
+    return dataDirectory() + QStringLiteral("/status_writer.py");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Checks
+
+std::optional<Value> HookInstaller::readSettingsObject() const
+{
+    const auto bytes = FileOperations::readFile(m_settingsPath);
+    if (!bytes)
+        return std::nullopt;
+    auto root = OrderedJson::parse(*bytes);
+    if (!root || !root->isObject())
+        return std::nullopt;
+    return std::move(*root);
+}
+
+bool HookInstaller::hooksConfigured() const
+{
+    const auto settings = readSettingsObject();
+    if (!settings)
+        return false;
+    const Value* hooks = settings->member(hooksKey);
+    return hooks && hooks->isObject() && (hooks->member(preToolUse) || hooks->member(postToolUse));
+}
+
+bool HookInstaller::scriptHandlesIdlePrompt() const
+{
+    const auto bytes = FileOperations::readFile(m_hookScriptPath);
+    if (!bytes)
+        return false;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(*bytes);
+    return !decoder.hasError() && text.contains(QLatin1String("idle_prompt"));
+}
+
+HookCompatibility HookInstaller::checkCompatibility() const
+{
+    const auto settings = readSettingsObject();
+    if (!settings)
+        return HookCompatibility::notInstalled;
+    const Value* hooks = settings->member(hooksKey);
+    if (!hooks || !hooks->isObject())
+        return HookCompatibility::notInstalled;
+
+    if (const Value* entries = hooks->member(notification); entries && isArrayOfObjects(*entries)) {
+        for (const Value& entry : entries->elements()) {
+            const Value* matcher = entry.member(QStringLiteral("matcher"));
+            if (matcher && matcher->isString() && matcher->toString() == u"*")
+                return scriptHandlesIdlePrompt() ? HookCompatibility::compatible
+                                                 : HookCompatibility::incompatible;
+        }
+        return HookCompatibility::incompatible;
+    }
+    return hooks->member(preToolUse) || hooks->member(postToolUse) ? HookCompatibility::incompatible
+                                                                   : HookCompatibility::notInstalled;
+}
+
+void HookInstaller::checkInstallationStatus()
+{
+    if (!QFileInfo::exists(m_hookScriptPath)) {
+        setInstallationStatus(InstallationStatus::notInstalled);
+        setHookCompatibility(HookCompatibility::notInstalled);
+        setStatusMessage(QStringLiteral("❌ Hooks not installed"));
+        return;
+    }
+    if (!QFileInfo::exists(m_settingsPath)) {
+        setInstallationStatus(InstallationStatus::partiallyInstalled);
+        setHookCompatibility(HookCompatibility::notInstalled);
+        setStatusMessage(QStringLiteral("⚠️ Script exists but settings.json not configured"));
+        return;
+    }
+    if (!hooksConfigured()) {
+        setInstallationStatus(InstallationStatus::partiallyInstalled);
+        setHookCompatibility(HookCompatibility::notInstalled);
+        setStatusMessage(QStringLiteral("⚠️ Script exists but settings need update"));
+        return;
+    }
+    const HookCompatibility compatibility = checkCompatibility();
+    if (compatibility != HookCompatibility::compatible) {
+        setInstallationStatus(InstallationStatus::partiallyInstalled);
+        setHookCompatibility(compatibility);
+        setStatusMessage(QStringLiteral("⚠️ Hooks need updating for v0.4.2+ compatibility"));
+        return;
+    }
+    setInstallationStatus(InstallationStatus::installed);
+    setHookCompatibility(HookCompatibility::compatible);
+    setStatusMessage(QStringLiteral("✅ Hooks are installed and configured"));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Install
+
+std::expected<void, HookInstallerFailure> HookInstaller::installHooks()
+{
+    track(QStringLiteral("hook_installation_attempted"));
+    const bool hadExistingHooks = hooksConfigured();
+    setInstallationStatus(InstallationStatus::installing);
+    setStatusMessage(QStringLiteral("Installing hooks..."));
+
+    if (auto result = installFiles(); !result) {
+        // Nothing done before the failure is undone: every step leaves the files consistent on its own.
+        setInstallationStatus(InstallationStatus::error);
+        setStatusMessage(QStringLiteral("❌ Installation failed: ") + result.error().description);
+        track(QStringLiteral("hook_installation_failed"),
+              QVariantMap{{QStringLiteral("error_type"), result.error().errorType()}});
+        return result;
+    }
+
+    setInstallationStatus(InstallationStatus::installed);
+    setStatusMessage(QStringLiteral("✅ Successfully installed hooks!"));
+    track(QStringLiteral("hook_installation_completed"),
+          QVariantMap{{QStringLiteral("had_existing_hooks"), hadExistingHooks}});
+    emit hookStatusChanged();
+    return {};
+}
+
+std::expected<void, HookInstallerFailure> HookInstaller::installFiles()
+{
+    if (auto made = FileOperations::makePath(QFileInfo(m_hookScriptPath).path()); !made)
+        return std::unexpected(HookInstallerFailure::fileSystem(made.error()));
+    // Private, as the hook script makes it: only the user's own program reads the status files.
+    if (auto made = FileOperations::makePath(m_sessionsDirectoryPath, 0700); !made)
+        return std::unexpected(HookInstallerFailure::fileSystem(made.error()));
+    if (auto installed = installScript(); !installed)
+        return installed;
+    if (auto merged = mergeHookEntries(); !merged)
+        return merged;
+    if (!hooksConfigured())
+        return std::unexpected(HookInstallerFailure::of(HookInstallerError::settingsVerificationFailed));
+    return {};
+}
+
+std::expected<void, HookInstallerFailure> HookInstaller::installScript()
+{
+    if (!QFileInfo(m_scriptSourcePath).isFile())
+        return std::unexpected(HookInstallerFailure::of(HookInstallerError::scriptNotFoundInBundle));
+    const auto script = FileOperations::readFile(m_scriptSourcePath);
+    if (!script)
+        return std::unexpected(HookInstallerFailure::fileSystem(script.error()));
+
+    // While the settings name the script, Claude Code runs "python3 <script>" on every tool call, and a
+    // missing script makes python3 exit 2, which Claude Code takes as a blocking error. So the old
+    // script is never deleted first: the new one is renamed over it.
+    if (auto replaced = FileOperations::replaceFile(m_hookScriptPath, *script, scriptMode); !replaced)
+        return std::unexpected(HookInstallerFailure::fileSystem(replaced.error()));
+    if (!QFileInfo(m_hookScriptPath).isExecutable())
+        return std::unexpected(HookInstallerFailure::of(HookInstallerError::scriptNotExecutable));
+    return {};
+}
+
+std::expected<HookInstaller::SettingsFile, HookInstallerFailure> HookInstaller::readSettingsForUpdate() const
+{
+    SettingsFile settings;
+    if (!QFileInfo::exists(m_settingsPath))
+        return settings;
+    auto bytes = FileOperations::readFile(m_settingsPath);
+    if (!bytes)
+        return std::unexpected(HookInstallerFailure::fileSystem(bytes.error()));
+    auto root = OrderedJson::parse(*bytes);
+    if (!root) {
+        return std::unexpected(HookInstallerFailure::fileSystem(
+            QStringLiteral(
+                "%1 is not valid JSON (%2). It was left unchanged; fix or remove it and try again.")
+                .arg(QDir::toNativeSeparators(m_settingsPath), root.error())));
+    }
+    // Refused rather than replaced: whatever the user keeps there must not be lost.
+    if (!root->isObject()) {
+        return std::unexpected(HookInstallerFailure::fileSystem(
+            QStringLiteral("%1 does not hold a JSON object at its top level. It was left unchanged; fix or "
+                           "remove it and try again.")
+                .arg(QDir::toNativeSeparators(m_settingsPath))));
+    }
+    settings.root = std::move(*root);
+    settings.originalBytes = std::move(*bytes);
+    settings.existed = true;
+    return settings;
+}
+
+std::expected<void, HookInstallerFailure> HookInstaller::writeSettings(const SettingsFile& settings) const
+{
+    QByteArray bytes = OrderedJson::serialize(settings.root);
+    // Keep the file's own ending; a new file ends with a line break like any text file.
+    if (!settings.existed || settings.originalBytes.endsWith('\n'))
+        bytes.append('\n');
+    if (settings.existed && bytes == settings.originalBytes)
+        return {};
+
+    // A settings file kept elsewhere and linked here (dotfiles) stays linked: the link's target is replaced.
+    QString target = m_settingsPath;
+    mode_t mode = FileOperations::newFileMode();
+    if (settings.existed) {
+        const QFileInfo info(m_settingsPath);
+        if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
+            target = info.canonicalFilePath();
+        const auto existingMode = FileOperations::fileMode(target);
+        if (!existingMode)
+            return std::unexpected(HookInstallerFailure::fileSystem(existingMode.error()));
+        mode = *existingMode;
+    }
+    if (auto written = FileOperations::replaceFile(target, bytes, mode); !written)
+        return std::unexpected(HookInstallerFailure::fileSystem(written.error()));
+    return {};
+}
+
+std::expected<void, HookInstallerFailure> HookInstaller::mergeHookEntries()
+{
+    auto settings = readSettingsForUpdate();
+    if (!settings)
+        return std::unexpected(settings.error());
+
+    const Value entries = hookEntries(shellWord(m_hookScriptPath));
+    Value* hooks = settings->root.member(hooksKey);
+    if (hooks && hooks->isObject()) {
+        // Our six events are replaced where they stand; the user's other events stay as they are.
+        for (const auto& member : entries.members())
+            hooks->setMember(member.key, member.value);
+    } else {
+        settings->root.setMember(hooksKey, entries);
+    }
+    return writeSettings(*settings);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Uninstall
+
+std::expected<void, HookInstallerFailure> HookInstaller::uninstallHooks()
+{
+    // The settings go first: if removing the entries fails, the script they name is still there, so
+    // Claude Code never runs a hook whose script is missing (python3 would exit 2 and block every tool).
+    auto result = removeHookEntries();
+    if (result) {
+        if (auto removed = FileOperations::removeFile(m_hookScriptPath); !removed)
+            result = std::unexpected(HookInstallerFailure::fileSystem(removed.error()));
+    }
+    if (!result) {
+        setInstallationStatus(InstallationStatus::error);
+        setStatusMessage(QStringLiteral("❌ Uninstall failed: ") + result.error().description);
+        return result;
+    }
+    setInstallationStatus(InstallationStatus::notInstalled);
+    setStatusMessage(QStringLiteral("🗑️ Hooks uninstalled"));
+    emit hookStatusChanged();
+    return {};
+}
+
+std::expected<void, HookInstallerFailure> HookInstaller::removeHookEntries()
+{
+    if (!QFileInfo::exists(m_settingsPath))
+        return {};
+    auto settings = readSettingsForUpdate();
+    if (!settings)
+        return std::unexpected(settings.error());
+
+    Value* hooks = settings->root.member(hooksKey);
+    if (!hooks || !hooks->isObject())
+        return {};
+    bool changed = false;
+    for (const QString& event : hookEvents())
+        changed |= hooks->removeMember(event);
+    if (hooks->members().empty()) {
+        settings->root.removeMember(hooksKey);
+        changed = true;
+    }
+    // Settings without our entries are the user's business alone: not even their layout is touched.
+    if (!changed)
+        return {};
+    return writeSettings(*settings);
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+QString HookInstaller::manualConfiguration() const
+{
+    Value configuration = Value::object();
+    configuration.setMember(hooksKey, hookEntries(QStringLiteral("~/.claude/hooks/status_writer.py")));
+    return QString::fromUtf8(OrderedJson::serialize(configuration));
+}
+
+void HookInstaller::setInstallationStatus(InstallationStatus status)
+{
+    m_installationStatus = status;
+    emit installationStatusChanged();
+}
+
+void HookInstaller::setStatusMessage(const QString& message)
+{
+    m_statusMessage = message;
+    emit statusMessageChanged();
+}
+
+void HookInstaller::setHookCompatibility(HookCompatibility compatibility)
+{
+    m_hookCompatibility = compatibility;
+    emit hookCompatibilityChanged();
+}
+
+void HookInstaller::track(const QString& event, const std::optional<QVariantMap>& properties)
+{
+    if (m_track)
+        m_track(event, properties);
+}
