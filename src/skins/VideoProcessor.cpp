@@ -525,8 +525,14 @@ void VideoProcessor::runPipeline(std::unique_ptr<Job> job, ProgressHandler progr
                 duration > 0)
                 current->durationNs = duration;
         }
-        if (position < 0 || !current->durationNs)
+        if (position < 0)
             return std::nullopt;
+        if (!current->durationNs) {
+            // A file that does not tell its length still shows that it moves: a fraction that
+            // rises with every second and never reaches the end.
+            const double seconds = double(position) / GST_SECOND;
+            return seconds / (seconds + 10);
+        }
         return std::clamp(double(position) / double(*current->durationNs), 0.0, 1.0);
     });
     current->pipeline->start(std::move(progress), std::move(completion));
