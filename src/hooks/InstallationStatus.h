@@ -3,7 +3,7 @@
 #include <QMetaType>
 #include <QString>
 
-// How complete the hook installation is; the order is the specification's.
+// How complete the hook installation is, from nothing to everything in place.
 enum class InstallationStatus
 {
     notInstalled,

@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 namespace {
-// The six entries as Part 3.1 lays them out; %HOME% stands for the script's folder's home.
+// The six entries exactly as installed; %HOME% stands for the script's folder's home.
 const QString sixEntries = QStringLiteral(R"json({
   "hooks": {
     "PreToolUse": [
