@@ -3,6 +3,7 @@
 #include "HomeDirectory.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 ApplicationServices::ApplicationServices(Paths paths, std::unique_ptr<QSettings> settings, QObject* parent)
     : QObject(parent)
@@ -21,10 +22,20 @@ ApplicationServices::ApplicationServices(Paths paths, std::unique_ptr<QSettings>
     m_statusManager = std::make_unique<StatusManager>(
         StatusManager::defaultStatusFilePath(paths.home),
         [prefs = m_preferences.get()] { return prefs->celebrationDuration(); });
-    // Sessions get no skin of their own until a skin manager is wired in here.
+    m_skinManager = std::make_unique<SkinManager>(
+        paths.customSkinsDirectory.isEmpty()
+            ? QDir(paths.home).filePath(QStringLiteral(".local/share/Tabbywatch/Skins"))
+            : paths.customSkinsDirectory,
+        paths.bundledSkinsDirectory.isEmpty() ? SkinManager::defaultBundledSkinsDirectory()
+                                              : paths.bundledSkinsDirectory,
+        SkinSelectionStore{[prefs = m_preferences.get()] { return prefs->selectedSkinID(); },
+                           [prefs = m_preferences.get()](const QUuid& id) { prefs->setSelectedSkinID(id); }},
+        usageEventSink());
+    // New sessions get the bundled skins in turn.
     m_multiSessionManager = std::make_unique<MultiSessionManager>(
         MultiSessionManager::defaultSessionsDirectory(paths.home),
-        [prefs = m_preferences.get()] { return prefs->celebrationDuration(); }, NextBundledSkinIdSource(),
+        [prefs = m_preferences.get()] { return prefs->celebrationDuration(); },
+        [skins = m_skinManager.get()] { return std::optional(skins->nextBundledSkinId()); },
         m_preferences->multiInstanceEnabled(), m_preferences->staleSessionTimeout());
     connect(m_preferences.get(), &PreferencesManager::multiInstanceEnabledChanged,
             m_multiSessionManager.get(), &MultiSessionManager::setMultiInstanceEnabled);
@@ -42,6 +53,7 @@ ApplicationServices::Paths ApplicationServices::defaultPaths()
     Paths paths{statusHomeDirectory(), AutostartEntry::defaultDirectory(),
                 QCoreApplication::applicationFilePath()};
     paths.hookHome = HookInstaller::defaultHomeDirectory();
+    paths.customSkinsDirectory = SkinManager::defaultCustomSkinsDirectory();
     return paths;
 }
 

@@ -5,6 +5,7 @@
 #include "HookInstaller.h"
 #include "MultiSessionManager.h"
 #include "PreferencesManager.h"
+#include "SkinManager.h"
 #include "StatusManager.h"
 
 #include <QObject>
@@ -27,6 +28,10 @@ public:
         QString hookHome = {};
         QString hookScriptSource = {};
         QString analyticsURL = {};
+        // Empty means the defaults: custom skins in home's .local/share/Tabbywatch/Skins (defaultPaths()
+        // gives the XDG data folder's), bundled skins in the data folder's Skins.
+        QString customSkinsDirectory = {};
+        QString bundledSkinsDirectory = {};
     };
 
     ApplicationServices(Paths paths, std::unique_ptr<QSettings> settings, QObject* parent = nullptr);
@@ -37,6 +42,7 @@ public:
     AppNotifications& notifications() { return m_notifications; }
     PreferencesManager& preferences() { return *m_preferences; }
     StatusManager& statusManager() { return *m_statusManager; }
+    SkinManager& skinManager() { return *m_skinManager; }
     MultiSessionManager& multiSessionManager() { return *m_multiSessionManager; }
     AnalyticsManager& analytics() { return *m_analytics; }
     // AnalyticsManager::track, for the lower layers that send usage events.
@@ -50,6 +56,7 @@ private:
     AppNotifications m_notifications;
     std::unique_ptr<PreferencesManager> m_preferences;
     std::unique_ptr<StatusManager> m_statusManager;
+    std::unique_ptr<SkinManager> m_skinManager;
     std::unique_ptr<MultiSessionManager> m_multiSessionManager;
     std::unique_ptr<AnalyticsManager> m_analytics;
     QString m_hookHome;

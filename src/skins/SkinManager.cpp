@@ -92,7 +92,7 @@ struct SkinManager::ImportJob
 };
 
 SkinManager::SkinManager(QString customSkinsDirectory, QString bundledSkinsDirectory,
-                         SkinSelectionStore selection, SkinUsageEventSink track, QString temporaryDirectory,
+                         SkinSelectionStore selection, UsageEventSink track, QString temporaryDirectory,
                          QObject* parent)
     : QObject(parent), m_skinsDirectory(std::move(customSkinsDirectory)),
       m_bundledSkinsDirectory(std::move(bundledSkinsDirectory)),

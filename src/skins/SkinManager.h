@@ -5,6 +5,7 @@
 #include "Skin.h"
 #include "SkinError.h"
 #include "SkinSelectionStore.h"
+#include "UsageEventSink.h"
 #include "VideoProcessor.h"
 
 #include <QDateTime>
@@ -19,10 +20,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-// Where the skin code sends its usage events; the application hands in the analytics' track.
-using SkinUsageEventSink =
-    std::function<void(const QString& event, const std::optional<QVariantMap>& properties)>;
 
 // Owns the skins at run time: loads the bundled and the custom ones at creation, keeps the current
 // choice, imports new custom skins from four user videos, deletes custom skins, and hands out the
@@ -51,7 +48,7 @@ public:
     using VideoSources = QMap<ClaudeStatus, QString>;
 
     SkinManager(QString customSkinsDirectory, QString bundledSkinsDirectory, SkinSelectionStore selection,
-                SkinUsageEventSink track,
+                UsageEventSink track,
                 QString temporaryDirectory = VideoProcessor::defaultTemporaryDirectory(),
                 QObject* parent = nullptr);
     ~SkinManager() override;
@@ -116,7 +113,7 @@ private:
     const QString m_bundledSkinsDirectory;
     const QString m_temporaryDirectory;
     SkinSelectionStore m_selection;
-    SkinUsageEventSink m_track;
+    UsageEventSink m_track;
 
     Skin m_currentSkin;
     QList<Skin> m_availableSkins;

@@ -473,8 +473,9 @@ void TestSkinManager::importSuccess()
         QVERIFY(std::any_of(progress.begin(), progress.end(), [&](const ImportProgress& p) {
             return p.current == video && p.videoIndex == video && p.percentage == 100 && p.total == 4;
         }));
-        QCOMPARE(log.count(QStringLiteral("📊 Progress update: Video %1/4 - 100% - Finalizing...").arg(video)),
-                 1);
+        // Reports read the tracker when they run: a tick queued just before the end also shows 100 %.
+        QVERIFY(log.count(
+                    QStringLiteral("📊 Progress update: Video %1/4 - 100% - Finalizing...").arg(video)) >= 1);
     }
     for (qsizetype i = 1; i < progress.size(); ++i)
         QVERIFY(progress[i].current >= progress[i - 1].current);
