@@ -320,7 +320,10 @@ void SkinManager::selectSkin(const QUuid& id)
 
 void SkinManager::selectSkin(const QString& id)
 {
-    selectSkin(Skin::parseId(id).value_or(QUuid()));
+    if (const auto parsed = Skin::parseId(id))
+        selectSkin(*parsed);
+    else
+        logLine(QStringLiteral("⚠️ Skin not found: ") + id);
 }
 
 QString SkinManager::skinDirectory(const Skin& skin) const

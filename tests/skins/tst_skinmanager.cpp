@@ -293,7 +293,9 @@ void TestSkinManager::selectSkin()
 
     log.clear();
     manager->selectSkin(uuid(otherId));
-    QCOMPARE(log.lines(), QStringList{"⚠️ Skin not found: " + otherId});
+    manager->selectSkin(QStringLiteral("orange-tabby"));
+    QCOMPARE(log.lines(),
+             (QStringList{"⚠️ Skin not found: " + otherId, "⚠️ Skin not found: orange-tabby"}));
     QCOMPARE(manager->currentSkin().name, "Orange Tabby");
     QCOMPARE(m_saves, 3);
     QCOMPARE(m_events.size(), 3);
