@@ -41,6 +41,9 @@ ApplicationServices::ApplicationServices(Paths paths, std::unique_ptr<QSettings>
             m_multiSessionManager.get(), &MultiSessionManager::setMultiInstanceEnabled);
     connect(m_preferences.get(), &PreferencesManager::staleSessionTimeoutChanged, m_multiSessionManager.get(),
             &MultiSessionManager::setStaleTimeout);
+    m_panelPreferences = std::make_unique<FloatingPanelPreferences>(*m_preferences, m_notifications);
+    m_display = std::make_unique<DisplayServices>(*m_statusManager, *m_multiSessionManager, *m_skinManager,
+                                                  *m_panelPreferences);
 }
 
 ApplicationServices::~ApplicationServices()

@@ -2,6 +2,8 @@
 
 #include "AnalyticsManager.h"
 #include "AppNotifications.h"
+#include "DisplayServices.h"
+#include "FloatingPanelPreferences.h"
 #include "HookInstaller.h"
 #include "MultiSessionManager.h"
 #include "PreferencesManager.h"
@@ -45,6 +47,8 @@ public:
     SkinManager& skinManager() { return *m_skinManager; }
     MultiSessionManager& multiSessionManager() { return *m_multiSessionManager; }
     AnalyticsManager& analytics() { return *m_analytics; }
+    // The services as the panel's views reach them through their QML singletons.
+    DisplayServices& display() { return *m_display; }
     // AnalyticsManager::track, for the lower layers that send usage events.
     UsageEventSink usageEventSink();
 
@@ -59,6 +63,8 @@ private:
     std::unique_ptr<SkinManager> m_skinManager;
     std::unique_ptr<MultiSessionManager> m_multiSessionManager;
     std::unique_ptr<AnalyticsManager> m_analytics;
+    std::unique_ptr<FloatingPanelPreferences> m_panelPreferences;
+    std::unique_ptr<DisplayServices> m_display;
     QString m_hookHome;
     QString m_hookScriptSource;
 };

@@ -1,10 +1,15 @@
 #include "ApplicationServices.h"
+#include "FloatingPanel.h"
+#include "FloatingPanelController.h"
 #include "UnixSignalWatcher.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    if (const QByteArray platform = FloatingPanel::platformOverride(QProcessEnvironment::systemEnvironment());
+        !platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tabbywatch"));
     QApplication::setApplicationName(QStringLiteral("Tabbywatch"));
@@ -18,7 +23,8 @@ int main(int argc, char* argv[])
     QObject::connect(&app, &QApplication::aboutToQuit, &services,
                      [&services] { services.statusManager().stopMonitoring(); });
 
-    services.statusManager().startMonitoring();
-    services.multiSessionManager().startMonitoring();
+    // The panel's views start the status and session monitors when they appear.
+    FloatingPanelController panel(services);
+    panel.setupFloatingPanel();
     return QApplication::exec();
 }

@@ -10,31 +10,41 @@ Item {
     readonly property VideoPlayerManager player: manager
     readonly property bool seen: visible && Window.window !== null && Window.window.visible
                                  && Window.window.visibility !== Window.Minimized
+    // The software scene graph cannot draw video, and Qt 6.4 frees its video nodes twice there; the
+    // outputs are made only once the window renders with a graphics API.
+    readonly property bool drawsVideo: GraphicsInfo.api !== GraphicsInfo.Software
+                                       && GraphicsInfo.api !== GraphicsInfo.Unknown
 
     function loadVideo(url) { manager.loadVideo(url) }
 
+    VideoPlayerManager {
+        id: manager
+        firstOutput: firstOutput.item
+        secondOutput: secondOutput.item
+        seen: root.seen
+    }
     Rectangle {
         anchors.fill: parent
         color: "white"
     }
-    VideoOutput {
+    Loader {
         id: firstOutput
-        objectName: "firstOutput"
         anchors.fill: parent
-        fillMode: VideoOutput.PreserveAspectCrop
+        active: root.drawsVideo
         visible: manager.displayPlayer === manager.firstPlayer
+        sourceComponent: output
     }
-    VideoOutput {
+    Loader {
         id: secondOutput
-        objectName: "secondOutput"
         anchors.fill: parent
-        fillMode: VideoOutput.PreserveAspectCrop
+        active: root.drawsVideo
         visible: manager.displayPlayer === manager.secondPlayer
+        sourceComponent: output
     }
-    VideoPlayerManager {
-        id: manager
-        firstOutput: firstOutput
-        secondOutput: secondOutput
-        seen: root.seen
+    Component {
+        id: output
+        VideoOutput {
+            fillMode: VideoOutput.PreserveAspectCrop
+        }
     }
 }

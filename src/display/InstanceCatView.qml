@@ -33,9 +33,14 @@ Item {
     implicitWidth: Math.max(size, titleBlock.visible ? titleBlock.implicitWidth : 0)
     implicitHeight: column.implicitHeight
 
-    Component.onCompleted: loadVideo()
-    onStatusChanged: loadVideo()
-    onSkinIdChanged: loadVideo()
+    // The first load waits for all properties; later changes of state or skin load again.
+    property bool completed: false
+    Component.onCompleted: {
+        completed = true
+        loadVideo()
+    }
+    onStatusChanged: if (completed) loadVideo()
+    onSkinIdChanged: if (completed) loadVideo()
 
     MouseArea {
         objectName: "catArea"

@@ -12,6 +12,9 @@ Window {
     property Item anchorItem
     property string checkedId
     property bool withSections: true
+    // Each a list of {id, name}.
+    property var bundledSkins: Skins.bundledSkins
+    property var customSkins: Skins.customSkins
     signal skinChosen(string skinId)
     signal createRequested()
 
@@ -63,6 +66,7 @@ Window {
 
         Column {
             id: column
+            objectName: "rows"
             width: parent.width
 
             component SectionHeader: Text {
@@ -90,7 +94,7 @@ Window {
                 text: qsTr("Default Skins")
             }
             Repeater {
-                model: Skins.bundledSkins
+                model: popover.bundledSkins
                 delegate: SkinMenuRow {
                     objectName: "skinRow"
                     width: column.width
@@ -106,14 +110,14 @@ Window {
             }
             Divider {
                 objectName: "divider"
-                visible: popover.withSections || Skins.customSkins.length > 0
+                visible: popover.withSections || popover.customSkins.length > 0
             }
             SectionHeader {
                 visible: popover.withSections
                 text: qsTr("Custom Skins")
             }
             Repeater {
-                model: Skins.customSkins
+                model: popover.customSkins
                 delegate: SkinMenuRow {
                     objectName: "skinRow"
                     width: column.width

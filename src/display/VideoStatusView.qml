@@ -102,6 +102,7 @@ Item {
                 height: skinButton.implicitHeight
                 SkinButton {
                     id: skinButton
+                    objectName: "skinButtonBody"
                     anchors.fill: parent
                     skinName: Skins.currentSkinName
                     open: cat.showingSkinSelector

@@ -1,0 +1,184 @@
+#include "FloatingPanel.h"
+
+#include "AppNotifications.h"
+#include "DisplayServices.h"
+#include "FloatingPanelWorkspaces.h"
+#include "LayoutMetrics.h"
+#include "Log.h"
+#include "MultiSessionManager.h"
+#include "PreferencesManager.h"
+
+#include <QGuiApplication>
+#include <QPainterPath>
+#include <QQmlEngine>
+#include <QRegion>
+#include <QScreen>
+#include <QSurfaceFormat>
+#include <QtQml/QQmlExtensionPlugin>
+#include <cmath>
+
+Q_IMPORT_QML_PLUGIN(TabbywatchPlugin)
+
+namespace {
+constexpr int initialSide = 200;
+constexpr int screenInset = 20;
+
+QSize roundedUp(QSizeF size)
+{
+    return {std::max(1, int(std::ceil(size.width()))), std::max(1, int(std::ceil(size.height())))};
+}
+} // namespace
+
+FloatingPanel::Geometry FloatingPanel::geometryFor(bool isCompactMode, bool usesSingleCatView,
+                                                   LayoutMode layoutMode, double windowSize, int sessionCount)
+{
+    if (isCompactMode)
+        return {{180, 56}, 12};
+    if (usesSingleCatView)
+        return {roundedUp({windowSize, windowSize}), 20};
+    return {roundedUp(LayoutMetrics::containerSize(layoutMode, windowSize, sessionCount)), 16};
+}
+
+QPoint FloatingPanel::defaultPosition(const QRect& availableGeometry)
+{
+    return {availableGeometry.x() + availableGeometry.width() - initialSide - screenInset,
+            availableGeometry.y() + screenInset};
+}
+
+QByteArray FloatingPanel::platformOverride(const QProcessEnvironment& environment)
+{
+    if (environment.contains(QStringLiteral("QT_QPA_PLATFORM")))
+        return {};
+    const bool wayland = environment.value(QStringLiteral("XDG_SESSION_TYPE")) == u"wayland" ||
+                         !environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty();
+    if (!wayland)
+        return {};
+    // Without XWayland there is no X display to go to: stay on Wayland rather than fail to start.
+    if (environment.value(QStringLiteral("DISPLAY")).isEmpty())
+        return {};
+    return QByteArrayLiteral("xcb");
+}
+
+FloatingPanel::FloatingPanel(PreferencesManager& preferences, MultiSessionManager& sessionManager,
+                             AppNotifications& notifications, QWindow* parent)
+    : QQuickView(parent), m_preferences(preferences), m_sessionManager(sessionManager)
+{
+    setTitle(QStringLiteral("Tabbywatch"));
+    setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+    QSurfaceFormat surface = format();
+    surface.setAlphaBufferSize(8);
+    setFormat(surface);
+    setColor(Qt::transparent);
+    setResizeMode(QQuickView::SizeRootObjectToView);
+
+    m_positionSave.setSingleShot(true);
+    m_positionSave.setInterval(250);
+    connect(&m_positionSave, &QTimer::timeout, this, &FloatingPanel::savePosition);
+    connect(this, &QWindow::xChanged, this, [this] {
+        if (!m_applyingSize)
+            m_positionSave.start();
+    });
+    connect(this, &QWindow::yChanged, this, [this] {
+        if (!m_applyingSize)
+            m_positionSave.start();
+    });
+
+    connect(&notifications, &AppNotifications::compactModeChanged, this, &FloatingPanel::updateWindowSize);
+    connect(&notifications, &AppNotifications::layoutModeChanged, this, &FloatingPanel::updateWindowSize);
+    connect(&notifications, &AppNotifications::windowSizeChanged, this, &FloatingPanel::updateWindowSize);
+    // The cats come and go with the sessions; the panel follows so that none is cut off.
+    connect(&m_sessionManager, &MultiSessionManager::instancesChanged, this,
+            &FloatingPanel::updateWindowSize);
+    connect(&m_sessionManager, &MultiSessionManager::usesSingleCatViewChanged, this,
+            &FloatingPanel::updateWindowSize);
+
+    placeInitially();
+    DisplayServices::prepareEngine(*engine());
+    setSource(QUrl(QStringLiteral("qrc:/qt/qml/Tabbywatch/MultiCatContainerView.qml")));
+    for (const QQmlError& error : errors())
+        logLine(QStringLiteral("❌ ") + error.toString());
+    FloatingPanelWorkspaces::joinAll(*this);
+    updateWindowSize();
+}
+
+FloatingPanel::~FloatingPanel()
+{
+    if (m_positionSave.isActive())
+        savePosition();
+}
+
+FloatingPanel::Geometry FloatingPanel::currentGeometry() const
+{
+    return {size(), m_cornerRadius};
+}
+
+void FloatingPanel::placeInitially()
+{
+    QPoint origin;
+    const auto saved = m_preferences.savedWindowPosition();
+    const QRect savedFrame = saved ? QRect(saved->toPoint(), QSize(initialSide, initialSide)) : QRect();
+    bool onScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        onScreen = onScreen || screen->availableGeometry().intersects(savedFrame);
+    if (saved && onScreen) {
+        origin = saved->toPoint();
+    } else {
+        // A position on a screen that is gone would leave the panel out of reach.
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        origin = screen ? defaultPosition(screen->availableGeometry()) : QPoint(0, 0);
+    }
+    m_applyingSize = true;
+    setGeometry(QRect(origin, QSize(initialSide, initialSide)));
+    m_applyingSize = false;
+}
+
+void FloatingPanel::updateWindowSize()
+{
+    const Geometry target = geometryFor(m_preferences.isCompactMode(), m_sessionManager.usesSingleCatView(),
+                                        m_preferences.layoutMode(), m_preferences.windowSize(),
+                                        int(m_sessionManager.instances().size()));
+    m_cornerRadius = target.cornerRadius;
+    // The top edge stays where it is (y grows downwards here). A panel that grows past the right edge
+    // of the screen moves left so that no cat ends up out of sight.
+    QPoint origin = position();
+    if (const QScreen* display = screen()) {
+        const QRect available = display->availableGeometry();
+        if (origin.x() + target.size.width() > available.x() + available.width())
+            origin.setX(std::max(available.x(), available.x() + available.width() - target.size.width()));
+    }
+    m_applyingSize = true;
+    setGeometry(QRect(origin, target.size));
+    m_applyingSize = false;
+    applyMask();
+}
+
+bool FloatingPanel::event(QEvent* event)
+{
+    // Closing only hides the panel; the status menu shows it again.
+    if (event->type() == QEvent::Close) {
+        hide();
+        event->ignore();
+        return true;
+    }
+    return QQuickView::event(event);
+}
+
+void FloatingPanel::resizeEvent(QResizeEvent* event)
+{
+    QQuickView::resizeEvent(event);
+    applyMask();
+}
+
+void FloatingPanel::applyMask()
+{
+    // Rounded corners also without a compositor, where transparent pixels would show black.
+    QPainterPath path;
+    path.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(size())), m_cornerRadius, m_cornerRadius);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
+}
+
+void FloatingPanel::savePosition()
+{
+    m_positionSave.stop();
+    m_preferences.saveWindowPosition(position());
+}

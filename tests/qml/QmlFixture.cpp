@@ -1,0 +1,200 @@
+#include "QmlFixture.h"
+
+#include "AppNotifications.h"
+#include "DisplayServices.h"
+#include "FloatingPanelPreferences.h"
+#include "MultiSessionManager.h"
+#include "PreferencesManager.h"
+#include "SkinManager.h"
+#include "StatusManager.h"
+#include "TestClips.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+
+using namespace std::chrono_literals;
+
+QmlFixture::QmlFixture(const QString& bundledSkinsDirectory, QObject* parent) : QObject(parent)
+{
+    const QString home = m_dir.filePath(QStringLiteral("home"));
+    QDir().mkpath(home);
+    m_notifications = std::make_unique<AppNotifications>();
+    m_preferences = std::make_unique<PreferencesManager>(
+        std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("config/Tabbywatch.conf")),
+                                    QSettings::IniFormat),
+        m_notifications.get(),
+        AutostartEntry(m_dir.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/true")));
+    m_statusManager =
+        std::make_unique<StatusManager>(StatusManager::defaultStatusFilePath(home), [] { return 0.0; });
+    makeCustomSkin(QStringLiteral("My Own Cat"));
+    m_skinManager = std::make_unique<SkinManager>(
+        m_dir.filePath(QStringLiteral("skins")), bundledSkinsDirectory,
+        SkinSelectionStore{[this] { return m_preferences->selectedSkinID(); },
+                           [this](const QUuid& id) { m_preferences->setSelectedSkinID(id); }},
+        [](const QString&, const std::optional<QVariantMap>&) {}, m_dir.filePath(QStringLiteral("tmp")));
+    m_sessionManager = std::make_unique<MultiSessionManager>(
+        MultiSessionManager::defaultSessionsDirectory(home), [] { return 0.0; },
+        [this]() -> std::optional<QUuid> { return m_skinManager->nextBundledSkinId(); }, true, 1800.0,
+        MultiSessionTiming{50ms, 60000ms});
+    connect(m_preferences.get(), &PreferencesManager::multiInstanceEnabledChanged, m_sessionManager.get(),
+            &MultiSessionManager::setMultiInstanceEnabled);
+    m_viewPreferences = std::make_unique<FloatingPanelPreferences>(*m_preferences, *m_notifications);
+    m_display = std::make_unique<DisplayServices>(*m_statusManager, *m_sessionManager, *m_skinManager,
+                                                  *m_viewPreferences);
+
+    auto count = [this](int& counter) {
+        return [this, &counter] {
+            ++counter;
+            emit noticesChanged();
+        };
+    };
+    connect(m_notifications.get(), &AppNotifications::windowSizeChanged, this, count(m_windowSizeNotices));
+    connect(m_notifications.get(), &AppNotifications::layoutModeChanged, this, count(m_layoutModeNotices));
+    connect(m_notifications.get(), &AppNotifications::compactModeChanged, this, count(m_compactModeNotices));
+    connect(m_viewPreferences.get(), &ViewPreferences::skinLibraryRequested, this,
+            count(m_skinLibraryRequests));
+}
+
+QmlFixture::~QmlFixture()
+{
+    m_display.reset();
+    m_statusManager->stopMonitoring();
+}
+
+void QmlFixture::makeCustomSkin(const QString& name)
+{
+    const QString id = QStringLiteral("C0FFEE00-0000-4000-8000-000000000001");
+    const QString folder = m_dir.filePath(QStringLiteral("skins/") + id);
+    QDir().mkpath(folder);
+    const QString clips = m_dir.filePath(QStringLiteral("clips"));
+    QDir().mkpath(clips);
+    const QStringList states{"idle", "working", "needs_input", "completed"};
+    const QStringList patterns{"green", "blue", "white", "red"};
+    for (int i = 0; i < 4; ++i)
+        QFile::copy(TestClips::make(clips, patterns[i]), folder + u'/' + states[i] + QStringLiteral(".mp4"));
+    const QJsonObject metadata{{"name", name},
+                               {"createdDate", "2025-01-15T10:30:00Z"},
+                               {"type", "custom"},
+                               {"idleVideoPath", "idle.mp4"},
+                               {"workingVideoPath", "working.mp4"},
+                               {"needsInputVideoPath", "needs_input.mp4"},
+                               {"completedVideoPath", "completed.mp4"}};
+    QFile file(folder + QStringLiteral("/metadata.json"));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(QJsonDocument(metadata).toJson(QJsonDocument::Compact));
+}
+
+void QmlFixture::reset()
+{
+    m_preferences->setWindowSize(200);
+    m_preferences->setShowOverlay(true);
+    m_preferences->setCompactMode(false);
+    m_preferences->setLayoutMode(LayoutMode::horizontalBar);
+    m_preferences->setMultiInstanceEnabled(true);
+    m_skinManager->selectSkin(Skin::defaultSkinId());
+    for (const QString& id : QStringList(m_sessionManager->orderedSessionIds()))
+        m_sessionManager->dismissSession(id);
+    // Files written while nothing was monitoring would come back at the first scan.
+    QDir sessions(m_sessionManager->sessionsDirectory());
+    for (const QString& name : sessions.entryList({QStringLiteral("*.json")}, QDir::Files))
+        sessions.remove(name);
+    if (m_statusManager->isMonitoring())
+        writeStatus(QStringLiteral("idle"));
+    resetNotices();
+}
+
+void QmlFixture::resetNotices()
+{
+    m_windowSizeNotices = m_layoutModeNotices = m_compactModeNotices = m_skinLibraryRequests = 0;
+    emit noticesChanged();
+}
+
+void QmlFixture::writeStatus(const QString& status)
+{
+    const QJsonObject record{{"status", status}, {"timestamp", "2025-01-15T10:30:45Z"}};
+    const QString path = m_statusManager->statusFilePath();
+    QDir().mkpath(QFileInfo(path).path());
+    if (!QFile::exists(path)) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+    }
+    TestFiles::rewriteInPlace(path, QJsonDocument(record).toJson(QJsonDocument::Compact));
+}
+
+void QmlFixture::writeSession(const QString& sessionId, const QString& status, const QString& cwd)
+{
+    const QJsonObject record{
+        {"session_id", sessionId}, {"status", status}, {"cwd", cwd}, {"timestamp", "2025-01-15T10:30:45Z"}};
+    const QString directory = m_sessionManager->sessionsDirectory();
+    QDir().mkpath(directory);
+    TestFiles::replaceByRename(directory + u'/' + sessionId + QStringLiteral(".json"),
+                               QJsonDocument(record).toJson(QJsonDocument::Compact));
+}
+
+bool QmlFixture::sessionFileExists(const QString& sessionId) const
+{
+    return QFile::exists(m_sessionManager->sessionsDirectory() + u'/' + sessionId + QStringLiteral(".json"));
+}
+
+QString QmlFixture::focusedSessionId() const
+{
+    return m_sessionManager->focusedSessionIdText();
+}
+
+QString QmlFixture::sessionSkinId(const QString& sessionId) const
+{
+    const auto found = m_sessionManager->instances().constFind(sessionId);
+    if (found == m_sessionManager->instances().cend() || !found->selectedSkinId)
+        return {};
+    return Skin::idText(*found->selectedSkinId);
+}
+
+bool QmlFixture::sessionsMonitored() const
+{
+    return m_sessionManager->isMonitoring();
+}
+
+void QmlFixture::setWindowSize(double side)
+{
+    m_preferences->setWindowSize(side);
+}
+
+void QmlFixture::setShowOverlay(bool show)
+{
+    m_preferences->setShowOverlay(show);
+}
+
+void QmlFixture::setCompactMode(bool compact)
+{
+    m_preferences->setCompactMode(compact);
+}
+
+void QmlFixture::setLayoutMode(const QString& mode)
+{
+    m_preferences->setLayoutMode(layoutModeFromRawValue(mode).value_or(LayoutMode::horizontalBar));
+}
+
+void QmlFixture::setMultiInstanceEnabled(bool enabled)
+{
+    m_preferences->setMultiInstanceEnabled(enabled);
+}
+
+QString QmlFixture::skinId(const QString& name) const
+{
+    for (const Skin& skin : m_skinManager->availableSkins()) {
+        if (skin.name == name)
+            return skin.idText();
+    }
+    return {};
+}
+
+QStringList QmlFixture::skinNames() const
+{
+    QStringList names;
+    for (const Skin& skin : m_skinManager->availableSkins())
+        names << skin.name;
+    return names;
+}

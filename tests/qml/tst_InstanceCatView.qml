@@ -1,0 +1,156 @@
+import QtQuick
+import QtTest
+import Tabbywatch
+import TabbywatchTest
+
+TestCase {
+    id: testCase
+    name: "InstanceCatView"
+    when: windowShown
+    // A TestCase is hidden by default; the views under test live inside it.
+    visible: true
+    width: 500
+    height: 500
+
+    Component {
+        id: catComponent
+        InstanceCatView {
+            sessionId: "s1"
+            status: "working"
+            displayName: "webapp"
+            cwdName: "webapp"
+        }
+    }
+    Component {
+        id: popoverComponent
+        SkinPopover {
+            withSections: false
+        }
+    }
+    SignalSpy {
+        id: tapped
+        signalName: "tapped"
+    }
+    SignalSpy {
+        id: skinChosen
+        signalName: "skinChosen"
+    }
+
+    function init() {
+        Fixture.reset()
+        tapped.clear()
+        skinChosen.clear()
+        mouseMove(testCase, testCase.width - 2, testCase.height - 2)
+    }
+
+    function hover(cat) {
+        mouseMove(cat, cat.size / 2, cat.size / 2)
+        tryCompare(cat, "isHovering", true)
+    }
+
+    function visibleRows(popover) {
+        const column = findChild(popover.contentItem, "rows")
+        let rows = []
+        for (let i = 0; i < column.children.length; ++i) {
+            const child = column.children[i]
+            if (child.objectName === "skinRow" && child.visible)
+                rows.push(child)
+        }
+        return rows
+    }
+
+    function test_hover_shows_pill_and_buttons() {
+        const cat = createTemporaryObject(catComponent, testCase, {size: 200})
+        const pill = findChild(cat, "statusPill")
+        const topRow = findChild(cat, "topRow")
+        verify(!pill.visible && !topRow.visible)
+        hover(cat)
+        tryCompare(pill, "opacity", 1)
+        tryCompare(topRow, "opacity", 1)
+        verify(findChild(cat, "skinButton").visible)
+        verify(findChild(cat, "removeButton").visible)
+        mouseMove(testCase, testCase.width - 2, testCase.height - 2)
+        tryCompare(pill, "visible", false)
+        tryCompare(topRow, "visible", false)
+    }
+
+    function test_small_cats_drop_what_does_not_fit_data() {
+        return [
+            {tag: "200", size: 200, skinButton: true, label: true, title: true},
+            {tag: "80", size: 80, skinButton: true, label: true, title: true},
+            {tag: "79", size: 79, skinButton: false, label: false, title: true},
+            {tag: "59", size: 59, skinButton: false, label: false, title: false},
+        ]
+    }
+
+    function test_small_cats_drop_what_does_not_fit(data) {
+        const cat = createTemporaryObject(catComponent, testCase, {size: data.size})
+        hover(cat)
+        tryCompare(findChild(cat, "topRow"), "opacity", 1)
+        compare(findChild(cat, "skinButton").visible, data.skinButton)
+        compare(findChild(cat, "statusPill").children[0].showsLabel, data.label)
+        compare(findChild(cat, "titleBlock").visible, data.title)
+    }
+
+    function test_click_taps() {
+        const cat = createTemporaryObject(catComponent, testCase, {size: 120})
+        tapped.target = cat
+        mouseClick(cat, 60, 60)
+        compare(tapped.count, 1)
+    }
+
+    function test_popover_checks_the_session_skin_and_reports_a_choice() {
+        const orange = Fixture.skinId("Orange Tabby")
+        const cat = createTemporaryObject(catComponent, testCase, {size: 200, skinId: orange})
+        skinChosen.target = cat
+        hover(cat)
+        const button = findChild(cat, "skinButton")
+        tryCompare(findChild(cat, "topRow"), "opacity", 1)
+        compare(button.skinName, "Orange Tabby")
+        mouseClick(button)
+        const popover = findChild(cat, "skinPopover")
+        tryCompare(popover, "visible", true)
+        waitForRendering(popover.contentItem)
+
+        const rows = visibleRows(popover)
+        compare(rows.map(row => row.name), ["Default Cat", "Orange Tabby", "Tuxedo", "My Own Cat"])
+        compare(rows.map(row => row.checked), [false, true, false, false])
+        verify(findChild(popover.contentItem, "divider").visible)
+        compare(findChild(popover.contentItem, "createSkinRow").visible, false)
+
+        mouseClick(rows[2])
+        compare(skinChosen.count, 1)
+        compare(skinChosen.signalArguments[0][0], Fixture.skinId("Tuxedo"))
+        tryCompare(popover, "visible", false)
+        // A session's choice leaves the global skin alone.
+        compare(Skins.currentSkinName, "Default Cat")
+    }
+
+    function test_session_without_a_skin_shows_the_current_one_unchecked() {
+        const cat = createTemporaryObject(catComponent, testCase, {size: 200, skinId: ""})
+        hover(cat)
+        const button = findChild(cat, "skinButton")
+        compare(button.skinName, "Default Cat")
+        tryCompare(findChild(cat, "topRow"), "opacity", 1)
+        mouseClick(button)
+        const popover = findChild(cat, "skinPopover")
+        tryCompare(popover, "visible", true)
+        compare(visibleRows(popover).filter(row => row.checked).length, 0)
+        mouseClick(button)
+        tryCompare(popover, "visible", false)
+    }
+
+    function test_no_divider_without_custom_skins() {
+        const popover = createTemporaryObject(popoverComponent, testCase, {
+            bundledSkins: [{id: "A", name: "One"}, {id: "B", name: "Two"}],
+            customSkins: [],
+            checkedId: "B"
+        })
+        popover.show()
+        tryCompare(popover, "visible", true)
+        waitForRendering(popover.contentItem)
+        compare(visibleRows(popover).map(row => row.checked), [false, true])
+        compare(findChild(popover.contentItem, "divider").visible, false)
+        popover.close()
+    }
+}

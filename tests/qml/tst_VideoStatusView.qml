@@ -1,0 +1,171 @@
+import QtQuick
+import QtTest
+import Tabbywatch
+import TabbywatchTest
+
+TestCase {
+    id: testCase
+    name: "VideoStatusView"
+    when: windowShown
+    // A TestCase is hidden by default; the views under test live inside it.
+    visible: true
+    width: 600
+    height: 600
+
+    Component {
+        id: viewComponent
+        VideoStatusView {}
+    }
+
+    function init() {
+        Fixture.reset()
+    }
+
+    function makeCat() {
+        const view = createTemporaryObject(viewComponent, testCase)
+        const cat = findChild(view, "fullsize")
+        verify(cat, "the full-size form shows while compact mode is off")
+        return cat
+    }
+
+    function hover(cat) {
+        mouseMove(cat, cat.width / 2, cat.height / 2)
+        tryCompare(cat, "isHovering", true)
+    }
+
+    function leave(cat) {
+        mouseMove(testCase, testCase.width - 5, testCase.height - 5)
+        tryCompare(cat, "isHovering", false)
+    }
+
+    function skinRows(popover) {
+        const column = findChild(popover.contentItem, "rows")
+        let rows = []
+        for (let i = 0; i < column.children.length; ++i) {
+            const child = column.children[i]
+            if (child.objectName === "skinRow" && child.visible)
+                rows.push(child)
+        }
+        return rows
+    }
+
+    function test_hover_shows_and_hides_the_controls() {
+        const cat = makeCat()
+        const pill = findChild(cat, "statusPill")
+        const sizes = findChild(cat, "sizeControls")
+        const skinButton = findChild(cat, "skinButton")
+        verify(!pill.visible && !sizes.visible && !skinButton.visible)
+        hover(cat)
+        tryCompare(pill, "opacity", 1)
+        tryCompare(sizes, "opacity", 1)
+        tryCompare(skinButton, "opacity", 1)
+        leave(cat)
+        tryCompare(pill, "visible", false)
+        tryCompare(sizes, "visible", false)
+        tryCompare(skinButton, "visible", false)
+    }
+
+    function test_pill_stays_hidden_without_overlay() {
+        Fixture.setShowOverlay(false)
+        const cat = makeCat()
+        hover(cat)
+        tryCompare(findChild(cat, "sizeControls"), "opacity", 1)
+        compare(findChild(cat, "statusPill").visible, false)
+    }
+
+    function test_click_acknowledges_only_a_completed_cat() {
+        const cat = makeCat()
+        const area = findChild(cat, "catArea")
+        Fixture.writeStatus("working")
+        tryCompare(Status, "status", "working")
+        mouseClick(area)
+        wait(50)
+        compare(Status.status, "working")
+
+        Fixture.writeStatus("completed")
+        tryCompare(Status, "status", "completed")
+        compare(Status.statusName, "Completed!")
+        mouseClick(area)
+        tryCompare(Status, "status", "idle")
+    }
+
+    function test_size_buttons_assign_and_notify() {
+        const cat = makeCat()
+        hover(cat)
+        tryCompare(findChild(cat, "sizeControls"), "opacity", 1)
+        const large = findChild(cat, "sizeButtonL")
+        const medium = findChild(cat, "sizeButtonM")
+        verify(medium.selected && !large.selected)
+        compare(large.toolTip, "300px")
+        mouseClick(large)
+        compare(Preferences.windowSize, 300)
+        compare(Fixture.windowSizeNotices, 1)
+        tryCompare(cat, "width", 300)
+        verify(large.selected && !medium.selected)
+        // The size already chosen is assigned and announced again.
+        mouseClick(large)
+        compare(Fixture.windowSizeNotices, 2)
+
+        // A size that is none of the four selects no button; the cat still takes it.
+        Fixture.setWindowSize(175)
+        tryCompare(cat, "width", 175)
+        for (const label of ["S", "M", "L", "XL"])
+            verify(!findChild(cat, "sizeButton" + label).selected, label)
+    }
+
+    function test_minimize_switches_to_the_strip() {
+        const view = createTemporaryObject(viewComponent, testCase)
+        const cat = findChild(view, "fullsize")
+        hover(cat)
+        tryCompare(findChild(cat, "sizeControls"), "opacity", 1)
+        mouseClick(findChild(cat, "minimizeButton"))
+        compare(Preferences.isCompactMode, true)
+        compare(Fixture.compactModeNotices, 1)
+        tryVerify(() => findChild(view, "compact") !== null)
+        tryVerify(() => findChild(view, "fullsize") === null)
+    }
+
+    function test_skin_popover_lists_skins_and_selects_one() {
+        const cat = makeCat()
+        hover(cat)
+        const skinButton = findChild(cat, "skinButton")
+        tryCompare(skinButton, "opacity", 1)
+        const popover = findChild(cat, "skinPopover")
+        compare(popover.visible, false)
+        mouseClick(findChild(skinButton, "skinButtonBody"))
+        tryCompare(popover, "visible", true)
+        waitForRendering(popover.contentItem)
+        verify(cat.showingSkinSelector)
+
+        const rows = skinRows(popover)
+        compare(rows.map(row => row.name), ["Default Cat", "Orange Tabby", "Tuxedo", "My Own Cat"])
+        compare(rows.map(row => row.checked), [true, false, false, false])
+        verify(findChild(popover.contentItem, "createSkinRow").visible)
+
+        // The button stays while the popover is open, even without the pointer.
+        leave(cat)
+        wait(300)
+        verify(skinButton.visible)
+
+        mouseClick(rows[1])
+        compare(Skins.currentSkinName, "Orange Tabby")
+        compare(Skins.currentSkinId, Fixture.skinId("Orange Tabby"))
+        tryCompare(popover, "visible", false)
+        compare(cat.showingSkinSelector, false)
+    }
+
+    function test_create_a_custom_skin_asks_for_the_library() {
+        const cat = makeCat()
+        hover(cat)
+        const skinButton = findChild(cat, "skinButton")
+        tryCompare(skinButton, "opacity", 1)
+        mouseClick(findChild(skinButton, "skinButtonBody"))
+        const popover = findChild(cat, "skinPopover")
+        tryCompare(popover, "visible", true)
+        waitForRendering(popover.contentItem)
+        mouseClick(findChild(popover.contentItem, "createSkinRow"))
+        tryCompare(popover, "visible", false)
+        compare(Fixture.skinLibraryRequests, 1)
+        compare(Skins.currentSkinName, "Default Cat")
+    }
+}
