@@ -1,0 +1,263 @@
+#include "ApplicationServices.h"
+#include "FloatingPanel.h"
+#include "FloatingPanelController.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestFloatingPanel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sizeTable_data();
+    void sizeTable();
+    void defaultPosition_data();
+    void defaultPosition();
+    void platformOverride_data();
+    void platformOverride();
+
+    void init();
+    void cleanup();
+    void firstStartTopRightThenSizedKeepingTheTopEdge();
+    void positionIsSavedAndRestored();
+    void positionOnNoScreenFallsBackToTheCorner();
+    void followsCompactModeAndSessions();
+    void closingOnlyHides();
+
+private:
+    std::unique_ptr<ApplicationServices> makeServices();
+    void writeSession(const QString& id);
+    QRect available() const { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestFloatingPanel::sizeTable_data()
+{
+    QTest::addColumn<bool>("compact");
+    QTest::addColumn<bool>("single");
+    QTest::addColumn<LayoutMode>("layout");
+    QTest::addColumn<double>("side");
+    QTest::addColumn<int>("sessions");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("radius");
+    QTest::newRow("compact wins over several sessions")
+        << true << false << LayoutMode::grid << 200.0 << 3 << QSize(180, 56) << 12;
+    QTest::newRow("single cat") << false << true << LayoutMode::grid << 200.0 << 3 << QSize(200, 200) << 20;
+    QTest::newRow("single cat at 300")
+        << false << true << LayoutMode::list << 300.0 << 0 << QSize(300, 300) << 20;
+    QTest::newRow("grid, 3 sessions")
+        << false << false << LayoutMode::grid << 200.0 << 3 << QSize(448, 510) << 16;
+    QTest::newRow("bar, 3 sessions") << false << false << LayoutMode::horizontalBar << 200.0 << 3
+                                     << QSize(640, 240) << 16;
+    QTest::newRow("list, 3 sessions")
+        << false << false << LayoutMode::list << 200.0 << 3 << QSize(250, 190) << 16;
+    QTest::newRow("list, 10 sessions")
+        << false << false << LayoutMode::list << 200.0 << 10 << QSize(250, 340) << 16;
+    QTest::newRow("list at 300") << false << false << LayoutMode::list << 300.0 << 2 << QSize(300, 140) << 16;
+    QTest::newRow("fractional side rounds up")
+        << false << true << LayoutMode::grid << 150.5 << 0 << QSize(151, 151) << 20;
+}
+
+void TestFloatingPanel::sizeTable()
+{
+    QFETCH(bool, compact);
+    QFETCH(bool, single);
+    QFETCH(LayoutMode, layout);
+    QFETCH(double, side);
+    QFETCH(int, sessions);
+    QFETCH(QSize, size);
+    QFETCH(int, radius);
+    QCOMPARE(FloatingPanel::geometryFor(compact, single, layout, side, sessions),
+             (FloatingPanel::Geometry{size, radius}));
+}
+
+void TestFloatingPanel::defaultPosition_data()
+{
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("expected");
+    // 20 in from the right and from the top of the free area: the top edge at 20 from its top.
+    QTest::newRow("1440 x 875") << QRect(0, 0, 1440, 875) << QPoint(1220, 20);
+    QTest::newRow("below a top bar") << QRect(0, 25, 1440, 850) << QPoint(1220, 45);
+    QTest::newRow("second screen") << QRect(1920, 0, 1280, 1024) << QPoint(2980, 20);
+}
+
+void TestFloatingPanel::defaultPosition()
+{
+    QFETCH(QRect, available);
+    QFETCH(QPoint, expected);
+    QCOMPARE(FloatingPanel::defaultPosition(available), expected);
+}
+
+void TestFloatingPanel::platformOverride_data()
+{
+    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("wayland session with XWayland")
+        << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"}
+        << QByteArray("xcb");
+    QTest::newRow("wayland display only")
+        << QStringList{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:1"} << QByteArray("xcb");
+    QTest::newRow("platform chosen by the user")
+        << QStringList{"XDG_SESSION_TYPE=wayland", "DISPLAY=:0", "QT_QPA_PLATFORM=wayland"} << QByteArray();
+    QTest::newRow("x11 session") << QStringList{"XDG_SESSION_TYPE=x11", "DISPLAY=:0"} << QByteArray();
+    QTest::newRow("wayland without XWayland")
+        << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=w-0"} << QByteArray();
+}
+
+void TestFloatingPanel::platformOverride()
+{
+    QFETCH(QStringList, environment);
+    QFETCH(QByteArray, expected);
+    QProcessEnvironment env;
+    for (const QString& entry : environment)
+        env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    QCOMPARE(FloatingPanel::platformOverride(env), expected);
+}
+
+void TestFloatingPanel::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+}
+
+void TestFloatingPanel::cleanup()
+{
+    m_dir.reset();
+}
+
+std::unique_ptr<ApplicationServices> TestFloatingPanel::makeServices()
+{
+    ApplicationServices::Paths paths{m_dir->filePath("home"), m_dir->filePath("config/autostart"),
+                                     "/usr/bin/tabbywatch"};
+    paths.bundledSkinsDirectory = QStringLiteral(TABBYWATCH_BUNDLED_SKINS);
+    paths.customSkinsDirectory = m_dir->filePath("skins");
+    paths.analyticsURL = QStringLiteral("http://127.0.0.1:9/events"); // nothing leaves the machine
+    return std::make_unique<ApplicationServices>(
+        paths, std::make_unique<QSettings>(m_dir->filePath("config/Tabbywatch.conf"), QSettings::IniFormat));
+}
+
+void TestFloatingPanel::writeSession(const QString& id)
+{
+    const QString directory = m_dir->filePath("home/.tabbywatch/sessions");
+    QVERIFY(QDir().mkpath(directory));
+    const QJsonObject record{{"session_id", id},
+                             {"status", "working"},
+                             {"cwd", "/w/" + id},
+                             {"timestamp", "2025-01-15T10:30:45Z"}};
+    QVERIFY(TestFiles::replaceByRename(directory + u'/' + id + ".json",
+                                       QJsonDocument(record).toJson(QJsonDocument::Compact)));
+}
+
+void TestFloatingPanel::firstStartTopRightThenSizedKeepingTheTopEdge()
+{
+    auto services = makeServices();
+    services->preferences().setWindowSize(300);
+    FloatingPanelController controller(*services);
+    controller.setupFloatingPanel();
+    FloatingPanel* panel = controller.floatingPanel();
+    QVERIFY(panel->isVisible());
+    QVERIFY(panel->flags().testFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                     Qt::WindowDoesNotAcceptFocus));
+    const QPoint corner = FloatingPanel::defaultPosition(available());
+    // Placed as a 200 x 200 panel in the corner, then grown to 300 x 300 downwards and leftwards.
+    QCOMPARE(panel->position().y(), corner.y());
+    QCOMPARE(panel->size(), QSize(300, 300));
+    QCOMPARE(panel->cornerRadius(), 20);
+    QVERIFY(panel->geometry().right() <= available().right());
+    QVERIFY(panel->rootObject());
+    QVERIFY(panel->errors().isEmpty());
+}
+
+void TestFloatingPanel::positionIsSavedAndRestored()
+{
+    {
+        auto services = makeServices();
+        FloatingPanelController controller(*services);
+        controller.setupFloatingPanel();
+        controller.floatingPanel()->setPosition(100, 150);
+        QTRY_COMPARE(services->preferences().savedWindowPosition(), std::optional(QPointF(100, 150)));
+    }
+    auto services = makeServices();
+    FloatingPanelController controller(*services);
+    controller.setupFloatingPanel();
+    QCOMPARE(controller.floatingPanel()->position(), QPoint(100, 150));
+}
+
+void TestFloatingPanel::positionOnNoScreenFallsBackToTheCorner()
+{
+    auto services = makeServices();
+    // Where a screen that is now unplugged used to be.
+    services->preferences().saveWindowPosition(QPointF(available().right() + 5000, 4000));
+    FloatingPanelController controller(*services);
+    controller.setupFloatingPanel();
+    QCOMPARE(controller.floatingPanel()->position(), FloatingPanel::defaultPosition(available()));
+}
+
+void TestFloatingPanel::followsCompactModeAndSessions()
+{
+    auto services = makeServices();
+    FloatingPanelController controller(*services);
+    controller.setupFloatingPanel();
+    FloatingPanel* panel = controller.floatingPanel();
+    panel->setPosition(40, 60);
+    const int top = 60;
+
+    services->preferences().setCompactMode(true);
+    QCOMPARE(panel->size(), QSize(180, 56));
+    QCOMPARE(panel->cornerRadius(), 12);
+    QCOMPARE(panel->position(), QPoint(40, top));
+    // The size buttons announce a new size; the strip keeps its own.
+    services->preferences().setWindowSize(400);
+    emit services->notifications().windowSizeChanged();
+    QCOMPARE(panel->size(), QSize(180, 56));
+
+    services->preferences().setCompactMode(false);
+    QCOMPARE(panel->size(), QSize(400, 400));
+    services->preferences().setWindowSize(200);
+    emit services->notifications().windowSizeChanged();
+    QCOMPARE(panel->size(), QSize(200, 200));
+
+    // Two sessions in the bar: the panel grows without being asked, keeping its top edge.
+    services->multiSessionManager().startMonitoring();
+    writeSession("first");
+    writeSession("second");
+    QTRY_COMPARE(panel->size(), QSize(2 * 208 + 16, 240));
+    QCOMPARE(panel->cornerRadius(), 16);
+    QCOMPARE(panel->position().y(), top);
+
+    services->preferences().setLayoutMode(LayoutMode::list);
+    QCOMPARE(panel->size(), QSize(250, 140));
+
+    // Placed near the right edge, a wider layout moves left rather than leave cats off screen.
+    services->preferences().setLayoutMode(LayoutMode::horizontalBar);
+    panel->setPosition(available().right() - 250, top);
+    services->preferences().setWindowSize(400);
+    emit services->notifications().windowSizeChanged();
+    QCOMPARE(panel->size(), QSize(2 * 408 + 16, 440));
+    QCOMPARE(panel->geometry().right(), std::max(available().left() + 2 * 408 + 16 - 1, available().right()));
+    QCOMPARE(panel->position().y(), top);
+}
+
+void TestFloatingPanel::closingOnlyHides()
+{
+    auto services = makeServices();
+    FloatingPanelController controller(*services);
+    controller.setupFloatingPanel();
+    FloatingPanel* panel = controller.floatingPanel();
+    panel->close();
+    QVERIFY(!panel->isVisible());
+    QCOMPARE(controller.floatingPanel(), panel);
+    controller.toggleFloatingWindow();
+    QVERIFY(panel->isVisible());
+    controller.toggleFloatingWindow();
+    QVERIFY(!panel->isVisible());
+}
+
+QTEST_MAIN(TestFloatingPanel)
+#include "tst_floatingpanel.moc"
