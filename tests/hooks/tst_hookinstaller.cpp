@@ -17,84 +17,39 @@
 #include <unistd.h>
 
 namespace {
-// The six entries exactly as installed; %HOME% stands for the script's folder's home.
-const QString sixEntries = QStringLiteral(R"json({
-  "hooks": {
-    "PreToolUse": [
+// Our six entries exactly as installed, in Claude Code's layout; %HOME% stands for the home. Only the
+// first three events carry a matcher.
+QString ourEntries()
+{
+    QStringList entries;
+    for (const char* event :
+         {"PreToolUse", "PostToolUse", "Notification", "Stop", "SessionStart", "SessionEnd"}) {
+        QString entry = QStringLiteral(R"json(    "%1": [
       {
         "matcher": "*",
         "hooks": [
           {
             "type": "command",
-            "command": "python3 %HOME%/.claude/hooks/status_writer.py PreToolUse",
+            "command": "python3 %HOME%/.claude/hooks/status_writer.py %1",
             "timeout": 5
           }
         ]
       }
-    ],
-    "PostToolUse": [
-      {
-        "matcher": "*",
-        "hooks": [
-          {
-            "type": "command",
-            "command": "python3 %HOME%/.claude/hooks/status_writer.py PostToolUse",
-            "timeout": 5
-          }
-        ]
-      }
-    ],
-    "Notification": [
-      {
-        "matcher": "*",
-        "hooks": [
-          {
-            "type": "command",
-            "command": "python3 %HOME%/.claude/hooks/status_writer.py Notification",
-            "timeout": 5
-          }
-        ]
-      }
-    ],
-    "Stop": [
-      {
-        "hooks": [
-          {
-            "type": "command",
-            "command": "python3 %HOME%/.claude/hooks/status_writer.py Stop",
-            "timeout": 5
-          }
-        ]
-      }
-    ],
-    "SessionStart": [
-      {
-        "hooks": [
-          {
-            "type": "command",
-            "command": "python3 %HOME%/.claude/hooks/status_writer.py SessionStart",
-            "timeout": 5
-          }
-        ]
-      }
-    ],
-    "SessionEnd": [
-      {
-        "hooks": [
-          {
-            "type": "command",
-            "command": "python3 %HOME%/.claude/hooks/status_writer.py SessionEnd",
-            "timeout": 5
-          }
-        ]
-      }
-    ]
-  }
-})json");
+    ])json")
+                            .arg(QLatin1String(event));
+        if (entries.size() >= 3)
+            entry.remove(QStringLiteral("        \"matcher\": \"*\",\n"));
+        entries.append(entry);
+    }
+    return entries.join(QStringLiteral(",\n"));
+}
 
-// A user's settings as Claude Code writes them, with members of their own, a foreign hook event, their
-// own PreToolUse hook, escapes and a number spelled their way, and no final line break.
-const QByteArray userSettings = R"json({
+const QString sixEntries = "{\n  \"hooks\": {\n" + ourEntries() + "\n  }\n}";
+
+// A user's settings as Claude Code writes them, with members of their own, a foreign hook event, escapes
+// and a number spelled their way, and no final line break; %1 stands for the hook events that follow
+// their UserPromptSubmit.
+const QString userSettingsLayout = QStringLiteral(R"json({
   "apiKeyHelper": "~/bin/api-key.sh",
   "model": "opus",
   "permissions": {
@@ -114,7 +69,20 @@ const QByteArray userSettings = R"json({
           }
         ]
       }
-    ],
+    ]%1
+  },
+  "env": {
+    "GREETING": "gr\u00fc\u00df dich \ud83d\ude00",
+    "TOOLS": "C:\\tools\/bin"
+  },
+  "cleanupPeriodDays": 1E+2,
+  "includeCoAuthoredBy": false,
+  "statusLine": null
+})json");
+
+// As the user has it: with their own PreToolUse hook.
+const QByteArray userSettings = userSettingsLayout
+                                    .arg(QStringLiteral(R"json(,
     "PreToolUse": [
       {
         "matcher": "Bash",
@@ -126,150 +94,12 @@ const QByteArray userSettings = R"json({
           }
         ]
       }
-    ]
-  },
-  "env": {
-    "GREETING": "gr\u00fc\u00df dich \ud83d\ude00",
-    "TOOLS": "C:\\tools\/bin"
-  },
-  "cleanupPeriodDays": 1E+2,
-  "includeCoAuthoredBy": false,
-  "statusLine": null
-})json";
-
-// The same after installing: their PreToolUse entry replaced where it stood, our other five appended
-// to their hooks, everything else exactly as it was.
-const QString userSettingsInstalled = QStringLiteral(R"json({
-  "apiKeyHelper": "~/bin/api-key.sh",
-  "model": "opus",
-  "permissions": {
-    "allow": [
-      "Bash(npm run lint)",
-      "Read(~/.zshrc)"
-    ],
-    "deny": []
-  },
-  "hooks": {
-    "UserPromptSubmit": [
-      {
-        "hooks": [
-          {
-            "type": "command",
-            "command": "~/bin/log-prompt.sh"
-          }
-        ]
-      }
-    ],
-    "PreToolUse": [
-      {
-        "matcher": "*",
-        "hooks": [
-          {
-            "type": "command",
-            "command": "python3 %HOME%/.claude/hooks/status_writer.py PreToolUse",
-            "timeout": 5
-          }
-        ]
-      }
-    ],
-    "PostToolUse": [
-      {
-        "matcher": "*",
-        "hooks": [
-          {
-            "type": "command",
-            "command": "python3 %HOME%/.claude/hooks/status_writer.py PostToolUse",
-            "timeout": 5
-          }
-        ]
-      }
-    ],
-    "Notification": [
-      {
-        "matcher": "*",
-        "hooks": [
-          {
-            "type": "command",
-            "command": "python3 %HOME%/.claude/hooks/status_writer.py Notification",
-            "timeout": 5
-          }
-        ]
-      }
-    ],
-    "Stop": [
-      {
-        "hooks": [
-          {
-            "type": "command",
-            "command": "python3 %HOME%/.claude/hooks/status_writer.py Stop",
-            "timeout": 5
-          }
-        ]
-      }
-    ],
-    "SessionStart": [
-      {
-        "hooks": [
-          {
-            "type": "command",
-            "command": "python3 %HOME%/.claude/hooks/status_writer.py SessionStart",
-            "timeout": 5
-          }
-        ]
-      }
-    ],
-    "SessionEnd": [
-      {
-        "hooks": [
-          {
-            "type": "command",
-            "command": "python3 %HOME%/.claude/hooks/status_writer.py SessionEnd",
-            "timeout": 5
-          }
-        ]
-      }
-    ]
-  },
-  "env": {
-    "GREETING": "gr\u00fc\u00df dich \ud83d\ude00",
-    "TOOLS": "C:\\tools\/bin"
-  },
-  "cleanupPeriodDays": 1E+2,
-  "includeCoAuthoredBy": false,
-  "statusLine": null
-})json");
-
-// And after uninstalling: only their own event is left under hooks.
-const QByteArray userSettingsUninstalled = R"json({
-  "apiKeyHelper": "~/bin/api-key.sh",
-  "model": "opus",
-  "permissions": {
-    "allow": [
-      "Bash(npm run lint)",
-      "Read(~/.zshrc)"
-    ],
-    "deny": []
-  },
-  "hooks": {
-    "UserPromptSubmit": [
-      {
-        "hooks": [
-          {
-            "type": "command",
-            "command": "~/bin/log-prompt.sh"
-          }
-        ]
-      }
-    ]
-  },
-  "env": {
-    "GREETING": "gr\u00fc\u00df dich \ud83d\ude00",
-    "TOOLS": "C:\\tools\/bin"
-  },
-  "cleanupPeriodDays": 1E+2,
-  "includeCoAuthoredBy": false,
-  "statusLine": null
-})json";
+    ])json"))
+                                    .toUtf8();
+// After installing: their PreToolUse entry replaced where it stood, our other five appended.
+const QString userSettingsInstalled = userSettingsLayout.arg(",\n" + ourEntries());
+// After uninstalling: only their own event is left under hooks.
+const QByteArray userSettingsUninstalled = userSettingsLayout.arg(QString()).toUtf8();
 
 QString realScript()
 {
@@ -320,6 +150,12 @@ private:
     void (*m_previousHandler)(int) = nullptr;
 };
 
+template <typename Step> auto underFileSizeLimit(rlim_t bytes, Step step)
+{
+    FileSizeLimit limit(bytes);
+    return step();
+}
+
 struct UsageEvent
 {
     QString event;
@@ -365,6 +201,15 @@ private:
     }
     // Leftover temporary files would pile up in the user's folders.
     void verifyNoTemporaryFiles();
+    // Settings too large to be written again under a 4 KiB file size limit, and an installer whose
+    // script fits under it.
+    std::unique_ptr<HookInstaller> withLargeSettingsAndSmallScript()
+    {
+        const QString smallScript = path("source/status_writer.py");
+        writeFile(smallScript, "# idle_prompt\n");
+        writeFile(settingsPath(), "{\n  \"notes\": \"" + QByteArray(8000, 'x') + "\"\n}\n");
+        return makeInstaller(smallScript);
+    }
 
     std::unique_ptr<QTemporaryDir> m_home;
     QList<UsageEvent> m_events;
@@ -687,11 +532,7 @@ void TestHookInstaller::failedScriptCopyKeepsTheOldScript()
     const QByteArray settings = readAll(settingsPath());
     QVERIFY(QFileInfo(realScript()).size() > 1024);
 
-    std::expected<void, HookInstallerFailure> result;
-    {
-        FileSizeLimit limit(1024);
-        result = installer->installHooks();
-    }
+    const auto result = underFileSizeLimit(1024, [&] { return installer->installHooks(); });
     QVERIFY(!result);
     QVERIFY2(result.error().description.contains(scriptPath()), qPrintable(result.error().description));
     QCOMPARE(readAll(scriptPath()), oldScript);
@@ -702,18 +543,11 @@ void TestHookInstaller::failedScriptCopyKeepsTheOldScript()
 
 void TestHookInstaller::failedSettingsWriteKeepsTheOldSettings()
 {
-    const QString smallScript = path("source/status_writer.py");
-    QVERIFY(writeFile(smallScript, "# idle_prompt\n"));
-    // Large enough that the new file cannot be written under the limit; the old one is already there.
-    const QByteArray settings = "{\n  \"notes\": \"" + QByteArray(8000, 'x') + "\"\n}\n";
-    QVERIFY(writeFile(settingsPath(), settings));
-    auto installer = makeInstaller(smallScript);
+    auto installer = withLargeSettingsAndSmallScript();
+    const QByteArray settings = readAll(settingsPath());
+    QVERIFY(settings.size() > 8000);
 
-    std::expected<void, HookInstallerFailure> result;
-    {
-        FileSizeLimit limit(4096);
-        result = installer->installHooks();
-    }
+    const auto result = underFileSizeLimit(4096, [&] { return installer->installHooks(); });
     QVERIFY(!result);
     QVERIFY2(result.error().description.contains(settingsPath()), qPrintable(result.error().description));
     QCOMPARE(readAll(settingsPath()), settings);
@@ -724,19 +558,12 @@ void TestHookInstaller::failedSettingsWriteKeepsTheOldSettings()
 void TestHookInstaller::failedUninstallKeepsTheScript()
 {
     // Removing the entries fails (disk full): the settings still name the script, so it must stay.
-    const QString smallScript = path("source/status_writer.py");
-    QVERIFY(writeFile(smallScript, "# idle_prompt\n"));
-    QVERIFY(writeFile(settingsPath(), "{\n  \"notes\": \"" + QByteArray(8000, 'x') + "\"\n}\n"));
-    auto installer = makeInstaller(smallScript);
+    auto installer = withLargeSettingsAndSmallScript();
     QVERIFY(installer->installHooks().has_value());
     const QByteArray settings = readAll(settingsPath());
     QSignalSpy statusChanged(installer.get(), &HookInstaller::hookStatusChanged);
 
-    std::expected<void, HookInstallerFailure> result;
-    {
-        FileSizeLimit limit(4096);
-        result = installer->uninstallHooks();
-    }
+    const auto result = underFileSizeLimit(4096, [&] { return installer->uninstallHooks(); });
     QVERIFY(!result);
     QCOMPARE(readAll(settingsPath()), settings);
     QCOMPARE(readAll(scriptPath()), QByteArray("# idle_prompt\n"));
