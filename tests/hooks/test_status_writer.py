@@ -39,6 +39,7 @@ class HookCase(unittest.TestCase):
         os.mkdir(self.home)
         self.dir = os.path.join(self.home, ".tabbywatch")
         self.sessions_dir = os.path.join(self.dir, "sessions")
+        self.status_path = os.path.join(self.dir, "status.json")
 
     def env(self, home=None, **extra):
         env = {k: v for k, v in os.environ.items() if k != "CLAUDE_PID"}
@@ -57,7 +58,7 @@ class HookCase(unittest.TestCase):
         self.hook(name.split(".")[0], sample(name, session_id=sid, **changes))
 
     def status(self):
-        with open(os.path.join(self.dir, "status.json"), encoding="utf-8") as f:
+        with open(self.status_path, encoding="utf-8") as f:
             record = json.load(f)
         self.assertIn(record["status"], STATES)
         self.assertRegex(record["timestamp"], TIMESTAMP)
@@ -85,6 +86,10 @@ class HookCase(unittest.TestCase):
         record = self.status()
         self.assertEqual((record["status"], record["tool"]), (status, tool))
         self.assertEqual(self.sessions()[sid]["status"], status)
+
+    def sendExpecting(self, name, status, tool=None):
+        self.send(name)
+        self.assertState(status, tool)
 
 
 class SampleTest(HookCase):
@@ -133,29 +138,20 @@ class SampleTest(HookCase):
 
 class SequenceTest(HookCase):
     def test_text_turn(self):
-        self.send("SessionStart.startup.tui")
-        self.assertState("idle")
-        self.send("UserPromptSubmit")
-        self.assertState("working")
-        self.send("Stop")
-        self.assertState("completed")
-        self.send("Notification.idle_prompt")
-        self.assertState("idle")
+        self.sendExpecting("SessionStart.startup.tui", "idle")
+        self.sendExpecting("UserPromptSubmit", "working")
+        self.sendExpecting("Stop", "completed")
+        self.sendExpecting("Notification.idle_prompt", "idle")
 
     def test_tool_turn_with_permission_prompt_and_duplicates(self):
         self.send("UserPromptSubmit")
-        self.send("PreToolUse.Bash")
-        self.assertState("working", "Bash")
-        self.send("PermissionRequest.Bash.tui")
-        self.assertState("needs_input", "Bash")
+        self.sendExpecting("PreToolUse.Bash", "working", "Bash")
+        self.sendExpecting("PermissionRequest.Bash.tui", "needs_input", "Bash")
         self.send("Notification.permission_prompt")
-        self.send("Notification.permission_prompt")
-        self.assertState("needs_input")
+        self.sendExpecting("Notification.permission_prompt", "needs_input")
         self.send("PostToolUse.Bash")
-        self.send("PostToolUse.Bash")
-        self.assertState("working", "Bash")
-        self.send("Stop")
-        self.assertState("completed")
+        self.sendExpecting("PostToolUse.Bash", "working", "Bash")
+        self.sendExpecting("Stop", "completed")
         self.assertEqual(list(self.sessions()), [SID])
 
     def test_clear_leaves_only_the_new_session(self):
@@ -171,18 +167,14 @@ class SequenceTest(HookCase):
 
     def test_compact_keeps_the_state(self):
         self.send("PreToolUse.Agent")
-        self.send("SessionStart.compact")
-        self.assertState("working")
+        self.sendExpecting("SessionStart.compact", "working")
         with open(os.path.join(self.sessions_dir, SID + ".json"), "w") as f:
             json.dump({"session_id": SID, "status": ["bogus"], "timestamp": "x"}, f)
-        self.send("SessionStart.compact")
-        self.assertState("idle")
+        self.sendExpecting("SessionStart.compact", "idle")
 
     def test_background_task_keeps_working_until_last_stop(self):
-        self.send("Stop.with-running-background-subagent")
-        self.assertState("working")
-        self.send("Stop")
-        self.assertState("completed")
+        self.sendExpecting("Stop.with-running-background-subagent", "working")
+        self.sendExpecting("Stop", "completed")
 
     def test_notification_types_and_old_clients(self):
         cases = [
@@ -195,7 +187,7 @@ class SequenceTest(HookCase):
         for kind, message, expected in cases:
             with self.subTest(kind=kind, message=message):
                 self.send("Stop")
-                before = read(os.path.join(self.dir, "status.json"))
+                before = read(self.status_path)
                 payload = sample("Notification.permission_prompt", session_id=SID, message=message)
                 if kind is None:
                     del payload["notification_type"]
@@ -203,7 +195,7 @@ class SequenceTest(HookCase):
                     payload["notification_type"] = kind
                 self.hook("Notification", payload)
                 if expected is None:
-                    self.assertEqual(read(os.path.join(self.dir, "status.json")), before)
+                    self.assertEqual(read(self.status_path), before)
                 self.assertState(expected or "completed")
 
     def test_session_record_fields(self):
@@ -229,10 +221,10 @@ class SequenceTest(HookCase):
 class FileHandlingTest(HookCase):
     def test_status_json_rewritten_in_place(self):
         self.send("PreToolUse.Bash")
-        inode = os.stat(os.path.join(self.dir, "status.json")).st_ino
+        inode = os.stat(self.status_path).st_ino
         for name in ("PermissionRequest.AskUserQuestion", "Stop", "SessionEnd.clear"):
             self.send(name, OTHER)
-        self.assertEqual(os.stat(os.path.join(self.dir, "status.json")).st_ino, inode)
+        self.assertEqual(os.stat(self.status_path).st_ino, inode)
         self.assertEqual(self.status()["status"], "idle")
 
     def test_symlink_or_fifo_status_json_is_left_alone(self):
@@ -240,13 +232,12 @@ class FileHandlingTest(HookCase):
         with open(outside, "w") as f:
             f.write("keep")
         os.makedirs(self.dir)
-        status_path = os.path.join(self.dir, "status.json")
-        os.symlink(outside, status_path)
+        os.symlink(outside, self.status_path)
         self.send("PreToolUse.Bash")
         self.assertEqual(read(outside), b"keep")
-        self.assertTrue(os.path.islink(status_path))
+        self.assertTrue(os.path.islink(self.status_path))
         self.assertEqual(self.sessions()[SID]["status"], "working")
-        for path in (status_path, os.path.join(self.sessions_dir, SID + ".json"),
+        for path in (self.status_path, os.path.join(self.sessions_dir, SID + ".json"),
                      os.path.join(self.dir, ".status.lock")):
             os.unlink(path)
             os.mkfifo(path)
@@ -326,7 +317,7 @@ class ConcurrencyTest(HookCase):
             with open(os.path.join(SAMPLES, "Stop.json"), "rb") as stdin:
                 proc = subprocess.Popen([sys.executable, SCRIPT, "Stop"], stdin=stdin, env=self.env())
             time.sleep(0.3)
-            self.assertFalse(os.path.exists(os.path.join(self.dir, "status.json")))
+            self.assertFalse(os.path.exists(self.status_path))
             self.assertEqual(proc.wait(timeout=10), 0)
         self.assertEqual(self.status()["status"], "completed")
 
