@@ -44,6 +44,12 @@ QUuid uuid(const QString& text)
     return *Skin::parseId(text);
 }
 
+// A completion that keeps its result.
+auto storeIn(std::optional<SkinManager::ImportResult>& slot)
+{
+    return [&slot](SkinManager::ImportResult r) { slot = std::move(r); };
+}
+
 struct Event
 {
     QString name;
@@ -227,7 +233,6 @@ void TestSkinManager::currentSkinChoice()
     QFETCH(QStringList, bundledNames);
     QFETCH(QString, saved);
     QFETCH(QString, expected);
-    const QStringList ids{defaultId, orangeId};
     for (qsizetype i = 0; i < bundledNames.size(); ++i)
         addBundled(bundledNames[i] == "Orange Tabby" ? orangeId : (i == 0 ? defaultId : calicoId),
                    bundledNames[i]);
@@ -417,23 +422,20 @@ void TestSkinManager::importSuccess()
     LogCapture log;
 
     std::optional<SkinManager::ImportResult> result;
-    manager->importCustomSkin("Mittens", QStringLiteral("Me"), sources,
-                              [&](SkinManager::ImportResult r) { result = std::move(r); });
+    manager->importCustomSkin("Mittens", QStringLiteral("Me"), sources, storeIn(result));
     QVERIFY(!result.has_value());
     QVERIFY(manager->isLoading());
 
     // One import at a time: a second one is refused at once and the first goes on.
     std::optional<SkinManager::ImportResult> refused;
-    manager->importCustomSkin("Again", std::nullopt, sources,
-                              [&](SkinManager::ImportResult r) { refused = r; });
+    manager->importCustomSkin("Again", std::nullopt, sources, storeIn(refused));
     QVERIFY(refused && !*refused);
     QCOMPARE(refused->error().code, int(SkinManager::importAlreadyRunning));
     // So is an import that lacks a state.
     auto partial = sources;
     partial.remove(ClaudeStatus::completed);
     SkinManager(custom(), bundled(), {}, {})
-        .importCustomSkin("Partial", std::nullopt, partial,
-                          [&](SkinManager::ImportResult r) { refused = r; });
+        .importCustomSkin("Partial", std::nullopt, partial, storeIn(refused));
     QCOMPARE(refused->error().code, int(SkinManager::missingVideo));
 
     QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 100000);
@@ -516,8 +518,7 @@ void TestSkinManager::importFailsOnThirdVideo()
             QFile::remove(vanishing);
     });
     std::optional<SkinManager::ImportResult> result;
-    manager->importCustomSkin("Doomed", std::nullopt, sources,
-                              [&](SkinManager::ImportResult r) { result = std::move(r); });
+    manager->importCustomSkin("Doomed", std::nullopt, sources, storeIn(result));
     QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 60000);
     QVERIFY(!*result);
     QCOMPARE(result->error(), (SkinError{"VideoProcessor", 11, "Invalid video file"}));
@@ -542,8 +543,7 @@ void TestSkinManager::importCannotCreateFolder()
     for (ClaudeStatus status :
          {ClaudeStatus::idle, ClaudeStatus::working, ClaudeStatus::needsInput, ClaudeStatus::completed})
         sources.insert(status, m_root->filePath("whatever.mp4"));
-    manager->importCustomSkin("Nowhere", std::nullopt, sources,
-                              [&](SkinManager::ImportResult r) { result = r; });
+    manager->importCustomSkin("Nowhere", std::nullopt, sources, storeIn(result));
     QVERIFY(result.has_value()); // at once
     QVERIFY(!*result);
     QCOMPARE(result->error().domain, "FileSystem");
