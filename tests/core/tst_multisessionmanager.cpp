@@ -112,16 +112,14 @@ void TestMultiSessionManager::startOrderNumbersAndFocus()
 void TestMultiSessionManager::startFailureAndRetry()
 {
     // A file where the .tabbywatch folder should be.
-    QFile blocker(m_home->filePath(".tabbywatch"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    QVERIFY(TestFiles::replaceByRename(m_home->filePath(".tabbywatch"), "x"));
     LogCapture log;
     auto manager = makeManager();
     manager->startMonitoring();
     QVERIFY(!manager->isMonitoring());
     QCOMPARE(log.countStartingWith("❌ Failed to start directory monitor: cannotCreateDirectory("), 1);
 
-    QVERIFY(blocker.remove());
+    QVERIFY(QFile::remove(m_home->filePath(".tabbywatch")));
     manager->startMonitoring();
     QVERIFY(manager->isMonitoring());
     QCOMPARE(log.count("📁 Created sessions directory: " + m_dir), 1);
@@ -293,16 +291,12 @@ void TestMultiSessionManager::dismissalNeverLeavesTheFolder_data()
     // The id handed to the dismissal, and the file that a path built from it would name.
     QTest::addColumn<QString>("id");
     QTest::addColumn<QString>("victim");
-    QTest::newRow("parent folder") << "../victim"
-                                   << ".tabbywatch/victim.json";
-    QTest::newRow("home") << "../../victim"
-                          << "victim.json";
-    QTest::newRow("down and up") << "x/../../victim"
-                                 << ".tabbywatch/victim.json";
-    QTest::newRow("reserved name") << "_index"
-                                   << ".tabbywatch/sessions/_index.json";
-    QTest::newRow("absolute") << "<home>/victim"
-                              << "victim.json";
+    const QString inTabbywatch = ".tabbywatch/victim.json", inHome = "victim.json";
+    QTest::newRow("parent folder") << "../victim" << inTabbywatch;
+    QTest::newRow("home") << "../../victim" << inHome;
+    QTest::newRow("down and up") << "x/../../victim" << inTabbywatch;
+    QTest::newRow("reserved name") << "_index" << QString(".tabbywatch/sessions/_index.json");
+    QTest::newRow("absolute") << "<home>/victim" << inHome;
 }
 
 void TestMultiSessionManager::dismissalNeverLeavesTheFolder()
@@ -313,9 +307,7 @@ void TestMultiSessionManager::dismissalNeverLeavesTheFolder()
     const QString victimPath = m_home->filePath(victim);
     QVERIFY(QDir().mkpath(QFileInfo(victimPath).path()));
     QVERIFY(QDir().mkpath(m_dir));
-    QFile victimFile(victimPath);
-    QVERIFY(victimFile.open(QIODevice::WriteOnly));
-    victimFile.close();
+    QVERIFY(TestFiles::replaceByRename(victimPath, "keep"));
     // A record carrying the crafted id never becomes a session, so no view can hand it back.
     write("crafted", "idle");
     QVERIFY(TestFiles::rewriteInPlace(
@@ -332,7 +324,9 @@ void TestMultiSessionManager::dismissalNeverLeavesTheFolder()
     manager->dismissSession(id);
     QCOMPARE(log.count("⚠️ Not deleting a session file for an invalid session id"), 1);
     manager->dismissSession("link"); // removes the link itself
-    QVERIFY(QFileInfo::exists(victimPath));
+    QFile victimFile(victimPath);
+    QVERIFY(victimFile.open(QIODevice::ReadOnly));
+    QCOMPARE(victimFile.readAll(), QByteArray("keep"));
     QVERIFY(!QFileInfo(file("link")).isSymLink());
 }
 
