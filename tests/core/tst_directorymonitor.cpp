@@ -94,10 +94,8 @@ void TestDirectoryMonitor::reportsAdditionChangeAndRemoval_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("short key shown whole") << "abc123"
-                                           << "abc123";
-    QTest::newRow("long key shortened") << "0123456789abcdef"
-                                        << "01234567";
+    QTest::newRow("short key shown whole") << "abc123" << QString("abc123");
+    QTest::newRow("long key shortened") << "0123456789abcdef" << QString("01234567");
 }
 
 void TestDirectoryMonitor::reportsAdditionChangeAndRemoval()
