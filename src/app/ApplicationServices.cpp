@@ -62,14 +62,16 @@ ApplicationServices::Paths ApplicationServices::defaultPaths()
 
 UsageEventSink ApplicationServices::usageEventSink()
 {
-    return [analytics = m_analytics.get()](const QString& event, const std::optional<QVariantMap>& properties) {
-        analytics->track(event, properties);
-    };
+    return
+        [analytics = m_analytics.get()](const QString& event, const std::optional<QVariantMap>& properties) {
+            analytics->track(event, properties);
+        };
 }
 
 std::unique_ptr<HookInstaller> ApplicationServices::makeHookInstaller(QObject* parent)
 {
-    auto installer = std::make_unique<HookInstaller>(m_hookHome, m_hookScriptSource, usageEventSink(), parent);
+    auto installer =
+        std::make_unique<HookInstaller>(m_hookHome, m_hookScriptSource, usageEventSink(), parent);
     connect(installer.get(), &HookInstaller::hookStatusChanged, &m_notifications,
             &AppNotifications::hookStatusChanged);
     return installer;

@@ -5,5 +5,6 @@
 
 QString dataDirectory()
 {
-    return QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tabbywatch")).absolutePath();
+    return QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tabbywatch"))
+        .absolutePath();
 }

@@ -46,13 +46,15 @@ void TestApplicationServices::skinsFollowThePreferencesAndReachSessions()
         QVERIFY(QDir().mkpath(dir.filePath("bundled/" + id)));
         QFile metadata(dir.filePath("bundled/" + id + "/metadata.json"));
         QVERIFY(metadata.open(QIODevice::WriteOnly));
-        metadata.write(QStringLiteral(R"({"name":"%1","createdDate":"2025-01-15T10:30:00Z","type":"bundled",)"
-                                      R"("idleVideoPath":"idle.mp4","workingVideoPath":"working.mp4",)"
-                                      R"("needsInputVideoPath":"needs_input.mp4","completedVideoPath":"completed.mp4"})")
-                           .arg(name)
-                           .toUtf8());
+        metadata.write(
+            QStringLiteral(R"({"name":"%1","createdDate":"2025-01-15T10:30:00Z","type":"bundled",)"
+                           R"("idleVideoPath":"idle.mp4","workingVideoPath":"working.mp4",)"
+                           R"("needsInputVideoPath":"needs_input.mp4","completedVideoPath":"completed.mp4"})")
+                .arg(name)
+                .toUtf8());
     }
-    ApplicationServices::Paths paths{dir.filePath("home"), dir.filePath("config/autostart"), "/usr/bin/tabbywatch"};
+    ApplicationServices::Paths paths{dir.filePath("home"), dir.filePath("config/autostart"),
+                                     "/usr/bin/tabbywatch"};
     paths.bundledSkinsDirectory = dir.filePath("bundled");
     const QString settingsPath = dir.filePath("config/Tabbywatch/Tabbywatch.conf");
     {
@@ -69,10 +71,11 @@ void TestApplicationServices::skinsFollowThePreferencesAndReachSessions()
         for (const char* id : {"session-a", "session-b"}) {
             QFile file(sessions + "/" + id + ".json");
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QStringLiteral(R"({"session_id":"%1","status":"working","timestamp":"%2","claude_pid":%3})")
-                           .arg(id, QDateTime::currentDateTimeUtc().toString(Qt::ISODate))
-                           .arg(QCoreApplication::applicationPid())
-                           .toUtf8());
+            file.write(
+                QStringLiteral(R"({"session_id":"%1","status":"working","timestamp":"%2","claude_pid":%3})")
+                    .arg(id, QDateTime::currentDateTimeUtc().toString(Qt::ISODate))
+                    .arg(QCoreApplication::applicationPid())
+                    .toUtf8());
         }
         MultiSessionManager& manager = services.multiSessionManager();
         manager.startMonitoring();
