@@ -173,22 +173,20 @@ Item {
         }
     }
 
-    SkinPopover {
-        id: popover
-        objectName: "skinPopover"
-        anchorItem: skinButton
-        withSections: false
-        checkedId: root.skinId
-        onSkinChosen: function(skinId) {
-            root.skinChosen(skinId)
-            root.showingSkinSelector = false
+    // Made only while open: a window for every cat would cost more than the cats themselves.
+    Loader {
+        active: root.showingSkinSelector
+        sourceComponent: SkinPopover {
+            objectName: "skinPopover"
+            anchorItem: skinButton
+            withSections: false
+            checkedId: root.skinId
+            onSkinChosen: function(skinId) {
+                root.skinChosen(skinId)
+                root.showingSkinSelector = false
+            }
+            onVisibleChanged: if (!visible) root.showingSkinSelector = false
+            Component.onCompleted: openBelowOrAbove()
         }
-        onVisibleChanged: if (!visible) root.showingSkinSelector = false
-    }
-    onShowingSkinSelectorChanged: {
-        if (showingSkinSelector)
-            popover.openBelowOrAbove()
-        else
-            popover.close()
     }
 }

@@ -1,12 +1,11 @@
 import QtQuick
-import QtQuick.Window
 import Tabbywatch
 
 // The list of skins that opens from a skin button, in a window of its own so that it may reach
 // beyond the small panel. With sections (the single cat's menu): headed bundled and custom skins and
 // "Create a Custom Skin"; without (a session's cat): bundled skins, then, when there are any, a
 // divider and the custom ones.
-Window {
+PopoverWindow {
     id: popover
 
     property Item anchorItem
@@ -24,26 +23,29 @@ Window {
     readonly property real rowVerticalPadding: withSections ? 8 : 6
 
     function openBelowOrAbove() {
+        place()
+        show()
+    }
+
+    // Above the button, its arrow edge at the bottom; below when there is no room above. Placed again
+    // when the list has been laid out and the height is known.
+    function place() {
         if (!anchorItem)
             return
         const origin = anchorItem.mapToGlobal(0, 0)
-        const screen = anchorItem.Window.window ? anchorItem.Window.window.screen : null
-        const top = screen ? screen.virtualY : 0
-        const left = screen ? screen.virtualX : 0
-        const right = screen ? screen.virtualX + screen.width : origin.x + width
-        const bottom = screen ? screen.virtualY + screen.height : origin.y + anchorItem.height + height
-        // Above the button, its arrow edge at the bottom; below when there is no room above.
+        const screen = anchorItem.Screen
+        const top = screen.virtualY
+        const left = screen.virtualX
+        const right = screen.virtualX + screen.width
+        const bottom = screen.virtualY + screen.height
         let y = origin.y - height - 6
         if (y < top)
             y = Math.min(origin.y + anchorItem.height + 6, bottom - height)
-        const x = Math.max(left, Math.min(origin.x + anchorItem.width / 2 - width / 2, right - width))
-        popover.x = x
+        popover.x = Math.max(left, Math.min(origin.x + anchorItem.width / 2 - width / 2, right - width))
         popover.y = y
-        popover.show()
     }
+    onHeightChanged: if (visible) place()
 
-    flags: Qt.Popup | Qt.FramelessWindowHint | Qt.NoDropShadowWindowHint
-    color: "transparent"
     transientParent: anchorItem ? anchorItem.Window.window : null
     width: withSections ? 200 : 160
     height: Math.min(column.implicitHeight + 16, withSections ? 400 : 300)

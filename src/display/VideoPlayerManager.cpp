@@ -14,48 +14,93 @@ QMediaPlayer* makePlayer(QObject* parent)
     // No audio output is attached, so the cat is silent.
     auto* player = new QMediaPlayer(parent);
     player->setLoops(QMediaPlayer::Infinite);
+    // The sink belongs to the player, so that a player stopped late keeps it to the end.
+    player->setVideoSink(new QVideoSink(player));
     return player;
+}
+
+QVideoSink* outputSink(QObject* output)
+{
+    if (auto* sink = qobject_cast<QVideoSink*>(output))
+        return sink;
+    // A QML VideoOutput.
+    return output ? output->property("videoSink").value<QVideoSink*>() : nullptr;
 }
 } // namespace
 
-VideoPlayerManager::VideoPlayerManager(QObject* parent)
-    : QObject(parent), m_first(makePlayer(this)), m_second(makePlayer(this)), m_active(m_first),
-      m_staging(m_second)
-{}
+VideoPlayerManager::VideoPlayerManager(QObject* parent) : VideoPlayerManager(Timing{}, parent) {}
+
+VideoPlayerManager::VideoPlayerManager(Timing timing, QObject* parent)
+    : QObject(parent), m_timing(timing), m_first(makePlayer(this)), m_second(makePlayer(this)),
+      m_active(m_first), m_staging(m_second)
+{
+    m_readyTimeout.setSingleShot(true);
+    m_readyTimeout.setInterval(m_timing.readyTimeout);
+    connect(&m_readyTimeout, &QTimer::timeout, this, &VideoPlayerManager::handleReadyTimeout);
+    m_emptyStaging.setSingleShot(true);
+    m_emptyStaging.setInterval(m_timing.stopDelay);
+    connect(&m_emptyStaging, &QTimer::timeout, this, [this] {
+        if (m_pendingVideoURL.isEmpty())
+            m_staging->setSource(QUrl());
+    });
+}
 
 VideoPlayerManager::~VideoPlayerManager()
 {
     removeObservations();
+    // Paused now, stopped and freed a little later: stopping a pipeline right after pausing it would
+    // hold up the GUI thread while the cat goes away.
     for (QMediaPlayer* player : {m_first, m_second}) {
-        player->stop();
-        player->setVideoOutput(nullptr);
+        player->pause();
+        player->setParent(nullptr);
+        QTimer::singleShot(m_timing.stopDelay, player, [player] {
+            player->setSource(QUrl());
+            player->deleteLater();
+        });
     }
+}
+
+QVideoSink* VideoPlayerManager::sinkOf(QMediaPlayer* player) const
+{
+    return player->videoSink();
 }
 
 QObject* VideoPlayerManager::firstOutput() const
 {
-    return m_first->videoOutput();
+    return m_outputs[0];
 }
 
 QObject* VideoPlayerManager::secondOutput() const
 {
-    return m_second->videoOutput();
+    return m_outputs[1];
 }
 
 void VideoPlayerManager::setFirstOutput(QObject* output)
 {
-    if (output == m_first->videoOutput())
-        return;
-    m_first->setVideoOutput(output);
-    emit firstOutputChanged();
+    setOutput(0, output);
 }
 
 void VideoPlayerManager::setSecondOutput(QObject* output)
 {
-    if (output == m_second->videoOutput())
+    setOutput(1, output);
+}
+
+void VideoPlayerManager::setOutput(int index, QObject* output)
+{
+    if (output == m_outputs[index])
         return;
-    m_second->setVideoOutput(output);
-    emit secondOutputChanged();
+    disconnect(m_forwarding[index]);
+    m_outputs[index] = output;
+    QVideoSink* source = sinkOf(index == 0 ? m_first : m_second);
+    if (QVideoSink* target = outputSink(output)) {
+        m_forwarding[index] =
+            connect(source, &QVideoSink::videoFrameChanged, target, &QVideoSink::setVideoFrame);
+        target->setVideoFrame(source->videoFrame());
+    }
+    if (index == 0)
+        emit firstOutputChanged();
+    else
+        emit secondOutputChanged();
 }
 
 void VideoPlayerManager::setSeen(bool seen)
@@ -97,6 +142,7 @@ void VideoPlayerManager::loadVideo(const QUrl& url)
     removeObservations();
     logLine(QStringLiteral("▶️ Preparing video: ") + url.fileName());
     setPendingVideoURL(url);
+    m_retries = 0;
     prepareStaging(url);
 }
 
@@ -105,51 +151,44 @@ void VideoPlayerManager::removeObservations()
     disconnect(m_frameObservation);
     disconnect(m_errorObservation);
     disconnect(m_statusObservation);
+    m_readyTimeout.stop();
 }
 
 void VideoPlayerManager::cancelPreparation()
 {
     removeObservations();
-    m_staging->stop();
-    m_staging->setSource(QUrl());
+    m_staging->pause();
+    m_emptyStaging.start();
     setPendingVideoURL({});
 }
 
 void VideoPlayerManager::prepareStaging(const QUrl& url)
 {
-    // Emptied first: a player keeps an unchanged source, and with it an earlier failure.
-    m_staging->setSource(QUrl());
+    m_emptyStaging.stop();
+    // A player keeps an unchanged source, and with it an earlier failure: empty it first then.
+    if (m_staging->source() == url)
+        m_staging->setSource(QUrl());
     m_staging->setSource(url);
 
     // Reports are queued, so one of an older preparation may still arrive after a newer loadVideo:
     // handleStagingReady tells them apart by the URL. Each preparation reports at most once.
     auto settled = std::make_shared<bool>(false);
-    if (QVideoSink* sink = m_staging->videoSink()) {
-        m_frameObservation = connect(
-            sink, &QVideoSink::videoFrameChanged, this,
-            [this, url, settled](const QVideoFrame& frame) {
-                if (*settled || !frame.isValid())
-                    return;
-                *settled = true;
-                handleStagingReady(url);
-            },
-            Qt::QueuedConnection);
-    }
-    const bool hasOutput = m_staging->videoSink() != nullptr;
+    m_frameObservation = connect(
+        sinkOf(m_staging), &QVideoSink::videoFrameChanged, this,
+        [this, url, settled](const QVideoFrame& frame) {
+            if (*settled || !frame.isValid())
+                return;
+            *settled = true;
+            handleStagingReady(url);
+        },
+        Qt::QueuedConnection);
     m_statusObservation = connect(
         m_staging, &QMediaPlayer::mediaStatusChanged, this,
-        [this, url, settled, hasOutput](QMediaPlayer::MediaStatus status) {
-            if (*settled)
+        [this, url, settled](QMediaPlayer::MediaStatus status) {
+            if (*settled || status != QMediaPlayer::InvalidMedia)
                 return;
-            if (status == QMediaPlayer::InvalidMedia) {
-                *settled = true;
-                handleStagingFailed(url, m_staging->source() == url ? m_staging->errorString() : QString());
-            } else if (!hasOutput &&
-                       (status == QMediaPlayer::LoadedMedia || status == QMediaPlayer::BufferedMedia)) {
-                // Without an output there is no frame to wait for.
-                *settled = true;
-                handleStagingReady(url);
-            }
+            *settled = true;
+            handleStagingFailed(url, m_staging->source() == url ? m_staging->errorString() : QString());
         },
         Qt::QueuedConnection);
     m_errorObservation = connect(
@@ -161,6 +200,7 @@ void VideoPlayerManager::prepareStaging(const QUrl& url)
             handleStagingFailed(url, text);
         },
         Qt::QueuedConnection);
+    m_readyTimeout.start();
 
     // The staging player runs unseen, so that it is already moving when it is swapped in.
     if (m_seen)
@@ -169,13 +209,32 @@ void VideoPlayerManager::prepareStaging(const QUrl& url)
         m_staging->pause();
 }
 
+void VideoPlayerManager::handleReadyTimeout()
+{
+    // No frame and no error: a file without a picture, or a pipeline whose output never started.
+    const QUrl url = m_pendingVideoURL;
+    if (url.isEmpty())
+        return;
+    removeObservations();
+    if (m_retries < 1) {
+        ++m_retries;
+        logLine(QStringLiteral("⚠️ No picture yet, preparing again: ") + url.fileName());
+        prepareStaging(url);
+        return;
+    }
+    handleStagingFailed(url,
+                        QStringLiteral("no picture after %1 s").arg(m_timing.readyTimeout.count() / 1000.0));
+}
+
 void VideoPlayerManager::handleStagingFailed(const QUrl& url, const QString& error)
 {
     logLine(QStringLiteral("❌ Video load failed: ") +
             (error.isEmpty() ? QStringLiteral("unknown error") : error));
     // A late failure of a superseded video must not cancel the preparation that replaced it.
-    if (m_pendingVideoURL == url)
+    if (m_pendingVideoURL == url) {
+        m_readyTimeout.stop();
         setPendingVideoURL({});
+    }
 }
 
 void VideoPlayerManager::handleStagingReady(const QUrl& url)
@@ -197,7 +256,8 @@ void VideoPlayerManager::swapPlayers()
     std::swap(m_active, m_staging);
     emit displayPlayerChanged();
     m_staging->pause();
-    m_staging->setSource(QUrl());
+    // Emptied a little later, once it is cheap to stop (see Timing::stopDelay).
+    m_emptyStaging.start();
     logLine(QStringLiteral("🔄 Player swapped successfully"));
 }
 

@@ -3,13 +3,23 @@
 #include <QMediaPlayer>
 #include <QMetaObject>
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
+#include <chrono>
+
+class QVideoSink;
 
 // Plays one cat's looping, silent video and switches videos without a blank frame: the next video
 // is loaded and started on a hidden staging player, and the two players trade places only when the
-// first frame of the new video has reached the staging player's output. The QML bridge shows the
+// first frame of the new video has reached the staging player's sink. The QML bridge shows the
 // output of displayPlayer above the other one.
+//
+// Each player draws into a video sink of its own, which hands every frame on to the output. A
+// GStreamer pipeline that draws straight into a QML VideoOutput is reconfigured, with the GUI thread
+// waiting some 300 ms for it, whenever that output leaves its window, as it does each time a cat goes
+// away; with sinks of our own the outputs come and go freely.
 class VideoPlayerManager : public QObject
 {
     Q_OBJECT
@@ -17,7 +27,7 @@ class VideoPlayerManager : public QObject
     Q_PROPERTY(QMediaPlayer* firstPlayer READ firstPlayer CONSTANT)
     Q_PROPERTY(QMediaPlayer* secondPlayer READ secondPlayer CONSTANT)
     Q_PROPERTY(QMediaPlayer* displayPlayer READ displayPlayer NOTIFY displayPlayerChanged)
-    // Where each player draws: a QML VideoOutput or a QVideoSink.
+    // Where each player's frames are shown: a QML VideoOutput or a QVideoSink.
     Q_PROPERTY(QObject* firstOutput READ firstOutput WRITE setFirstOutput NOTIFY firstOutputChanged)
     Q_PROPERTY(QObject* secondOutput READ secondOutput WRITE setSecondOutput NOTIFY secondOutputChanged)
     Q_PROPERTY(QUrl currentVideoURL READ currentVideoURL NOTIFY currentVideoURLChanged)
@@ -26,7 +36,17 @@ class VideoPlayerManager : public QObject
     Q_PROPERTY(bool seen READ isSeen WRITE setSeen NOTIFY seenChanged)
 
 public:
+    struct Timing
+    {
+        // A preparation without a first frame by then is tried once more, then given up.
+        std::chrono::milliseconds readyTimeout{3000};
+        // Players are stopped this long after their last frame was shown: a GStreamer pipeline that
+        // was just paused takes some 300 ms to stop, and the GUI thread would wait for it.
+        std::chrono::milliseconds stopDelay{500};
+    };
+
     explicit VideoPlayerManager(QObject* parent = nullptr);
+    VideoPlayerManager(Timing timing, QObject* parent = nullptr);
     ~VideoPlayerManager() override;
 
     QMediaPlayer* firstPlayer() const { return m_first; }
@@ -61,17 +81,26 @@ private:
     void cancelPreparation();
     void handleStagingFailed(const QUrl& url, const QString& error);
     void handleStagingReady(const QUrl& url);
+    void handleReadyTimeout();
     void swapPlayers();
     void setPendingVideoURL(const QUrl& url);
+    void setOutput(int index, QObject* output);
+    QVideoSink* sinkOf(QMediaPlayer* player) const;
 
+    const Timing m_timing;
     QMediaPlayer* m_first;
     QMediaPlayer* m_second;
     QMediaPlayer* m_active;
     QMediaPlayer* m_staging;
+    QPointer<QObject> m_outputs[2];
+    QMetaObject::Connection m_forwarding[2];
     QUrl m_currentVideoURL;
     QUrl m_pendingVideoURL;
     QMetaObject::Connection m_frameObservation;
     QMetaObject::Connection m_errorObservation;
     QMetaObject::Connection m_statusObservation;
+    QTimer m_readyTimeout;
+    int m_retries = 0;
+    QTimer m_emptyStaging;
     bool m_seen = true;
 };

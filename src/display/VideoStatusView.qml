@@ -159,27 +159,25 @@ Item {
             border.color: Qt.rgba(1, 1, 1, 0.1)
         }
 
-        SkinPopover {
-            id: popover
-            objectName: "skinPopover"
-            anchorItem: skinButton
-            withSections: true
-            checkedId: Skins.currentSkinId
-            onSkinChosen: function(skinId) {
-                Skins.selectSkin(skinId)
-                cat.showingSkinSelector = false
+        // Made only while open.
+        Loader {
+            active: cat.showingSkinSelector
+            sourceComponent: SkinPopover {
+                objectName: "skinPopover"
+                anchorItem: skinButton
+                withSections: true
+                checkedId: Skins.currentSkinId
+                onSkinChosen: function(skinId) {
+                    Skins.selectSkin(skinId)
+                    cat.showingSkinSelector = false
+                }
+                onCreateRequested: {
+                    cat.showingSkinSelector = false
+                    Preferences.showPreferencesOnSkinsTab()
+                }
+                onVisibleChanged: if (!visible) cat.showingSkinSelector = false
+                Component.onCompleted: openBelowOrAbove()
             }
-            onCreateRequested: {
-                cat.showingSkinSelector = false
-                Preferences.showPreferencesOnSkinsTab()
-            }
-            onVisibleChanged: if (!visible) cat.showingSkinSelector = false
-        }
-        onShowingSkinSelectorChanged: {
-            if (showingSkinSelector)
-                popover.openBelowOrAbove()
-            else
-                popover.close()
         }
     }
 }

@@ -27,6 +27,20 @@ QString make(const QString& directory, const QString& pattern, int side, int fra
     return path;
 }
 
+QString makeAudioOnly(const QString& directory)
+{
+    const QString path = QDir(directory).filePath(QStringLiteral("audio.mp4"));
+    QProcess gst;
+    gst.start(QStringLiteral("gst-launch-1.0"),
+              {QStringLiteral("-q"), QStringLiteral("audiotestsrc"), QStringLiteral("num-buffers=20"),
+               QStringLiteral("!"), QStringLiteral("audioconvert"), QStringLiteral("!"),
+               QStringLiteral("avenc_aac"), QStringLiteral("!"), QStringLiteral("mp4mux"),
+               QStringLiteral("!"), QStringLiteral("filesink"), QStringLiteral("location=") + path});
+    if (!gst.waitForFinished(60000) || gst.exitStatus() != QProcess::NormalExit || gst.exitCode() != 0)
+        return {};
+    return path;
+}
+
 QString makeUndecodable(const QString& directory)
 {
     const QString path = QDir(directory).filePath(QStringLiteral("broken.mp4"));

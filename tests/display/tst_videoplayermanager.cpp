@@ -23,13 +23,15 @@ private slots:
     void lateFailureOfSupersededVideoKeepsTheNewOne();
     void returningToTheShownVideoCancelsThePendingOne();
     void unseenCatIsPaused();
+    void videoWithoutPictureFails();
+    void preparationWithoutPictureIsTriedAgain();
 
 private:
     // Loads the URL and waits until it is shown.
     void show(VideoPlayerManager& manager, const QString& path);
 
     QTemporaryDir m_dir;
-    QString m_red, m_green, m_blue, m_broken;
+    QString m_red, m_green, m_blue, m_broken, m_audio;
     std::unique_ptr<QVideoSink> m_firstSink, m_secondSink;
     std::unique_ptr<VideoPlayerManager> m_manager;
 };
@@ -41,7 +43,9 @@ void TestVideoPlayerManager::initTestCase()
     m_green = TestClips::make(m_dir.path(), QStringLiteral("green"));
     m_blue = TestClips::make(m_dir.path(), QStringLiteral("blue"));
     m_broken = TestClips::makeUndecodable(m_dir.path());
-    QVERIFY(!m_red.isEmpty() && !m_green.isEmpty() && !m_blue.isEmpty() && !m_broken.isEmpty());
+    m_audio = TestClips::makeAudioOnly(m_dir.path());
+    QVERIFY(!m_red.isEmpty() && !m_green.isEmpty() && !m_blue.isEmpty() && !m_broken.isEmpty() &&
+            !m_audio.isEmpty());
 }
 
 void TestVideoPlayerManager::init()
@@ -83,9 +87,11 @@ void TestVideoPlayerManager::firstLoadSwapsIn()
     QCOMPARE(manager.displayPlayer()->source(), TestClips::url(m_red));
     QCOMPARE(manager.displayPlayer()->playbackState(), QMediaPlayer::PlayingState);
     QVERIFY(manager.displayPlayer()->videoSink()->videoFrame().isValid());
-    // The hidden player is emptied and stopped.
-    QVERIFY(manager.stagingPlayer()->source().isEmpty());
+    // Frames go on to the output of the player that is shown.
+    QVERIFY(m_secondSink->videoFrame().isValid());
+    // The hidden player is paused at once and emptied soon after.
     QVERIFY(manager.stagingPlayer()->playbackState() != QMediaPlayer::PlayingState);
+    QTRY_VERIFY(manager.stagingPlayer()->source().isEmpty());
 
     // The next video goes to the other player, and the two trade places again.
     show(manager, m_blue);
@@ -112,7 +118,7 @@ void TestVideoPlayerManager::repeatedRequestsAreSkipped()
     QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), TestClips::url(m_blue), 10000);
     QCOMPARE(swaps.count(), 1);
     // The shown video was never restarted by the repeated request.
-    QCOMPARE(sourceChanges.count(), 1); // emptied after it was swapped out
+    QCOMPARE(sourceChanges.count(), 0);
 }
 
 void TestVideoPlayerManager::lateReadySignalOfSupersededVideoIsIgnored()
@@ -125,7 +131,7 @@ void TestVideoPlayerManager::lateReadySignalOfSupersededVideoIsIgnored()
     LogCapture log;
     manager.loadVideo(TestClips::url(m_blue));
     bool switched = false;
-    connect(manager.stagingPlayer()->videoSink(), &QVideoSink::videoFrameChanged, this,
+    connect(manager.stagingPlayer()->videoSink(), &QVideoSink::videoFrameChanged, &manager,
             [&](const QVideoFrame& frame) {
                 if (switched || !frame.isValid())
                     return;
@@ -197,7 +203,7 @@ void TestVideoPlayerManager::lateFailureOfSupersededVideoKeepsTheNewOne()
     LogCapture log;
     manager.loadVideo(TestClips::url(m_broken));
     bool switched = false;
-    connect(manager.stagingPlayer(), &QMediaPlayer::mediaStatusChanged, this,
+    connect(manager.stagingPlayer(), &QMediaPlayer::mediaStatusChanged, &manager,
             [&](QMediaPlayer::MediaStatus status) {
                 if (switched || status != QMediaPlayer::InvalidMedia)
                     return;
@@ -240,6 +246,40 @@ void TestVideoPlayerManager::unseenCatIsPaused()
     manager.setSeen(true);
     QCOMPARE(manager.displayPlayer()->playbackState(), QMediaPlayer::PlayingState);
     QVERIFY(manager.stagingPlayer()->playbackState() != QMediaPlayer::PlayingState);
+}
+
+void TestVideoPlayerManager::videoWithoutPictureFails()
+{
+    VideoPlayerManager& manager = *m_manager;
+    show(manager, m_red);
+    LogCapture log;
+    manager.loadVideo(TestClips::url(m_audio));
+    QTRY_VERIFY_WITH_TIMEOUT(manager.pendingVideoURL().isEmpty(), 10000);
+    QCOMPARE(log.countStartingWith(QStringLiteral("❌ Video load failed: ")), 1);
+    QCOMPARE(manager.currentVideoURL(), TestClips::url(m_red));
+    QCOMPARE(manager.displayPlayer()->playbackState(), QMediaPlayer::PlayingState);
+}
+
+void TestVideoPlayerManager::preparationWithoutPictureIsTriedAgain()
+{
+    VideoPlayerManager manager(VideoPlayerManager::Timing{std::chrono::milliseconds(300)});
+    QVideoSink first, second;
+    manager.setFirstOutput(&first);
+    manager.setSecondOutput(&second);
+    show(manager, m_red);
+
+    // A pipeline whose picture never reaches the sink that is watched, as when its output failed to
+    // start: no frame, no error.
+    LogCapture log;
+    manager.loadVideo(TestClips::url(m_blue));
+    QVideoSink elsewhere;
+    manager.stagingPlayer()->setVideoSink(&elsewhere);
+    QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), TestClips::url(m_blue), 10000);
+    QCOMPARE(log.lines().mid(0, 3),
+             QStringList({QStringLiteral("▶️ Preparing video: blue.mp4"),
+                          QStringLiteral("⚠️ No picture yet, preparing again: blue.mp4"),
+                          QStringLiteral("✅ Video ready: blue.mp4")}));
+    manager.displayPlayer()->setVideoSink(nullptr);
 }
 
 QTEST_MAIN(TestVideoPlayerManager)

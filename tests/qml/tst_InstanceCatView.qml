@@ -48,6 +48,21 @@ TestCase {
         tryCompare(cat, "isHovering", true)
     }
 
+    // The popover exists only while open.
+    function openPopover(cat) {
+        mouseClick(findChild(cat, "skinButton"))
+        tryVerify(() => findChild(cat, "skinPopover") !== null)
+        const popover = findChild(cat, "skinPopover")
+        tryCompare(popover, "visible", true)
+        waitForRendering(popover.contentItem)
+        return popover
+    }
+
+    function waitUntilClosed(cat) {
+        tryCompare(cat, "showingSkinSelector", false)
+        tryVerify(() => findChild(cat, "skinPopover") === null)
+    }
+
     function visibleRows(popover) {
         const column = findChild(popover.contentItem, "rows")
         let rows = []
@@ -107,10 +122,7 @@ TestCase {
         const button = findChild(cat, "skinButton")
         tryCompare(findChild(cat, "topRow"), "opacity", 1)
         compare(button.skinName, "Orange Tabby")
-        mouseClick(button)
-        const popover = findChild(cat, "skinPopover")
-        tryCompare(popover, "visible", true)
-        waitForRendering(popover.contentItem)
+        const popover = openPopover(cat)
 
         const rows = visibleRows(popover)
         compare(rows.map(row => row.name), ["Default Cat", "Orange Tabby", "Tuxedo", "My Own Cat"])
@@ -121,7 +133,7 @@ TestCase {
         mouseClick(rows[2])
         compare(skinChosen.count, 1)
         compare(skinChosen.signalArguments[0][0], Fixture.skinId("Tuxedo"))
-        tryCompare(popover, "visible", false)
+        waitUntilClosed(cat)
         // A session's choice leaves the global skin alone.
         compare(Skins.currentSkinName, "Default Cat")
     }
@@ -132,12 +144,29 @@ TestCase {
         const button = findChild(cat, "skinButton")
         compare(button.skinName, "Default Cat")
         tryCompare(findChild(cat, "topRow"), "opacity", 1)
-        mouseClick(button)
-        const popover = findChild(cat, "skinPopover")
-        tryCompare(popover, "visible", true)
+        const popover = openPopover(cat)
         compare(visibleRows(popover).filter(row => row.checked).length, 0)
+        // A second press of the button closes it.
         mouseClick(button)
-        tryCompare(popover, "visible", false)
+        waitUntilClosed(cat)
+    }
+
+    function test_popover_closes_on_a_press_outside_and_on_escape() {
+        const cat = createTemporaryObject(catComponent, testCase, {size: 200})
+        hover(cat)
+        tryCompare(findChild(cat, "topRow"), "opacity", 1)
+        let popover = openPopover(cat)
+        // While open it takes the pointer, so a press anywhere else arrives outside its bounds.
+        mousePress(popover.contentItem, -20, popover.height + 20)
+        waitUntilClosed(cat)
+        compare(skinChosen.count, 0)
+
+        popover = openPopover(cat)
+        // Keys go to the active window; on X11 the popover's keyboard grab makes it so.
+        popover.requestActivate()
+        tryCompare(popover, "active", true)
+        keyClick(Qt.Key_Escape)
+        waitUntilClosed(cat)
     }
 
     function test_no_divider_without_custom_skins() {

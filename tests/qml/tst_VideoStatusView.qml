@@ -38,6 +38,16 @@ TestCase {
         tryCompare(cat, "isHovering", false)
     }
 
+    // The popover exists only while open.
+    function openPopover(cat) {
+        mouseClick(findChild(cat, "skinButtonBody"))
+        tryVerify(() => findChild(cat, "skinPopover") !== null)
+        const popover = findChild(cat, "skinPopover")
+        tryCompare(popover, "visible", true)
+        waitForRendering(popover.contentItem)
+        return popover
+    }
+
     function skinRows(popover) {
         const column = findChild(popover.contentItem, "rows")
         let rows = []
@@ -130,11 +140,8 @@ TestCase {
         hover(cat)
         const skinButton = findChild(cat, "skinButton")
         tryCompare(skinButton, "opacity", 1)
-        const popover = findChild(cat, "skinPopover")
-        compare(popover.visible, false)
-        mouseClick(findChild(skinButton, "skinButtonBody"))
-        tryCompare(popover, "visible", true)
-        waitForRendering(popover.contentItem)
+        compare(findChild(cat, "skinPopover"), null)
+        const popover = openPopover(cat)
         verify(cat.showingSkinSelector)
 
         const rows = skinRows(popover)
@@ -150,8 +157,8 @@ TestCase {
         mouseClick(rows[1])
         compare(Skins.currentSkinName, "Orange Tabby")
         compare(Skins.currentSkinId, Fixture.skinId("Orange Tabby"))
-        tryCompare(popover, "visible", false)
-        compare(cat.showingSkinSelector, false)
+        tryCompare(cat, "showingSkinSelector", false)
+        tryVerify(() => findChild(cat, "skinPopover") === null)
     }
 
     function test_create_a_custom_skin_asks_for_the_library() {
@@ -159,12 +166,9 @@ TestCase {
         hover(cat)
         const skinButton = findChild(cat, "skinButton")
         tryCompare(skinButton, "opacity", 1)
-        mouseClick(findChild(skinButton, "skinButtonBody"))
-        const popover = findChild(cat, "skinPopover")
-        tryCompare(popover, "visible", true)
-        waitForRendering(popover.contentItem)
+        const popover = openPopover(cat)
         mouseClick(findChild(popover.contentItem, "createSkinRow"))
-        tryCompare(popover, "visible", false)
+        tryVerify(() => findChild(cat, "skinPopover") === null)
         compare(Fixture.skinLibraryRequests, 1)
         compare(Skins.currentSkinName, "Default Cat")
     }

@@ -1,0 +1,413 @@
+// The cats on screen, under a real X server (run it with xvfb-run, or on a desktop):
+//  - CPU use over 30 s and resident memory of a process showing the panel with the bundled skins, for
+//    1 cat at 200, 6 cats in the grid, 6 in the list, the compact strip and the hidden panel; each in a
+//    fresh process, the hidden panel being the baseline of the ratios;
+//  - the time from a rewrite of status.json to the first frame of the new state's video on screen,
+//    against the time to the status manager's change in the same run as the baseline;
+//  - the longest stall of the GUI thread while a cat is told a new state before the previous video is
+//    ready, and while a cat that is still preparing goes away.
+#include "ApplicationServices.h"
+#include "FloatingPanel.h"
+#include "FloatingPanelController.h"
+#include "VideoPlayerManager.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QQuickItem>
+#include <QSGRendererInterface>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+constexpr int measureSeconds = 30;
+constexpr int warmUpSeconds = 5;
+
+double cpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+double residentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+void wait(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Truncates and rewrites in place, keeping the inode, as the hook does.
+void rewriteInPlace(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadWrite)) {
+        file.resize(0);
+        file.write(bytes);
+    }
+}
+
+// Writes beside the path and renames over it, as the hook does with session files.
+void replaceByRename(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path + QStringLiteral(".tmp"));
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(bytes);
+        file.close();
+        QFile::remove(path);
+        file.rename(path);
+    }
+}
+
+int g_surfaceFailures = 0;
+QtMessageHandler g_defaultHandler = nullptr;
+void countSurfaceFailures(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("Failed to start video surface")))
+        ++g_surfaceFailures;
+    g_defaultHandler(type, context, message);
+}
+
+// A throwaway home with the preferences and session files of one scenario.
+struct Home
+{
+    QTemporaryDir dir;
+
+    QString path(const QString& relative) const { return dir.filePath(relative); }
+
+    void writeSessions(int count)
+    {
+        QDir().mkpath(path(QStringLiteral("home/.tabbywatch/sessions")));
+        const char* states[] = {"working", "idle", "needs_input", "completed"};
+        for (int i = 0; i < count; ++i) {
+            const QString id = QStringLiteral("bench-session-%1").arg(i);
+            const QJsonObject record{{"session_id", id},
+                                     {"status", states[i % 4]},
+                                     {"cwd", QStringLiteral("/home/user/project%1").arg(i)},
+                                     {"timestamp", "2025-01-15T10:30:45Z"}};
+            replaceByRename(path(QStringLiteral("home/.tabbywatch/sessions/") + id + ".json"),
+                            QJsonDocument(record).toJson(QJsonDocument::Compact));
+        }
+    }
+
+    void writeStatus(const char* status)
+    {
+        const QString file = path(QStringLiteral("home/.tabbywatch/status.json"));
+        QDir().mkpath(QFileInfo(file).path());
+        if (!QFile::exists(file)) {
+            QFile create(file);
+            create.open(QIODevice::WriteOnly);
+        }
+        rewriteInPlace(file, QByteArray(R"({"status":")") + status +
+                                 R"(","timestamp":"2025-01-15T10:30:45Z","tool":"Bash"})");
+    }
+
+    std::unique_ptr<ApplicationServices> services()
+    {
+        ApplicationServices::Paths paths{path("home"), path("config/autostart"), "/usr/bin/tabbywatch"};
+        paths.bundledSkinsDirectory = QStringLiteral(TABBYWATCH_BUNDLED_SKINS);
+        paths.customSkinsDirectory = path("skins");
+        paths.analyticsURL = QStringLiteral("http://127.0.0.1:9/events");
+        auto settings = std::make_unique<QSettings>(path("config/Tabbywatch.conf"), QSettings::IniFormat);
+        settings->setValue("analyticsEnabled", false);
+        settings->sync();
+        return std::make_unique<ApplicationServices>(paths, std::move(settings));
+    }
+};
+
+int runScenario(const QString& name)
+{
+    Home home;
+    int sessions = 0;
+    if (name == u"grid6" || name == u"list6")
+        sessions = 6;
+    home.writeSessions(sessions);
+    home.writeStatus("working");
+    auto services = home.services();
+    PreferencesManager& preferences = services->preferences();
+    preferences.setWindowSize(200);
+    preferences.setCompactMode(name == u"compact");
+    preferences.setLayoutMode(name == u"list6" ? LayoutMode::list : LayoutMode::grid);
+
+    FloatingPanelController controller(*services);
+    controller.setupFloatingPanel();
+    if (name == u"hidden") {
+        wait(1000); // let it start, as at login, then hide it
+        controller.toggleFloatingWindow();
+    }
+    wait(warmUpSeconds * 1000);
+    const double before = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    wait(measureSeconds * 1000);
+    const double cpu = (cpuSeconds() - before) / (double(clock.elapsed()) / 1000.0);
+    const QSize size = controller.floatingPanel()->size();
+    std::printf("%s %.4f %.1f %dx%d %d\n", qPrintable(name), cpu, residentMiB(), size.width(), size.height(),
+                g_surfaceFailures);
+    return 0;
+}
+
+struct Latency
+{
+    std::vector<double> status, onScreen;
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+double maximum(const std::vector<double>& values)
+{
+    return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+}
+
+int runLatency()
+{
+    Home home;
+    home.writeStatus("idle");
+    auto services = home.services();
+    FloatingPanelController controller(*services);
+    controller.setupFloatingPanel();
+    FloatingPanel* panel = controller.floatingPanel();
+    wait(3000);
+    auto players = panel->rootObject()->findChildren<VideoPlayerManager*>();
+    if (players.size() != 1) {
+        std::printf("expected one cat, found %d\n", int(players.size()));
+        return 1;
+    }
+    VideoPlayerManager* player = players.first();
+
+    Latency latency;
+    const char* states[] = {"working", "needs_input", "completed", "idle"};
+    for (int round = 0; round < 24; ++round) {
+        QElapsedTimer clock;
+        double statusAt = -1, swappedAt = -1, shownAt = -1;
+        QEventLoop loop;
+        auto statusConnection =
+            QObject::connect(&services->statusManager(), &StatusManager::currentStatusChanged,
+                             [&] { statusAt = double(clock.nsecsElapsed()) / 1e6; });
+        auto swapConnection = QObject::connect(player, &VideoPlayerManager::displayPlayerChanged,
+                                               [&] { swappedAt = double(clock.nsecsElapsed()) / 1e6; });
+        auto frameConnection = QObject::connect(panel, &QQuickWindow::frameSwapped, panel, [&] {
+            if (swappedAt >= 0 && shownAt < 0) {
+                shownAt = double(clock.nsecsElapsed()) / 1e6;
+                loop.quit();
+            }
+        });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        clock.start();
+        home.writeStatus(states[round % 4]);
+        loop.exec();
+        QObject::disconnect(statusConnection);
+        QObject::disconnect(swapConnection);
+        QObject::disconnect(frameConnection);
+        if (statusAt < 0 || shownAt < 0) {
+            std::printf("round %d: no new picture within 10 s\n", round);
+            continue;
+        }
+        // The first rounds load each clip for the first time; the rest are what a user sees all day.
+        if (qEnvironmentVariableIsSet("BENCH_VERBOSE"))
+            std::printf("round %d: status %.1f swap %.1f shown %.1f ms\n", round, statusAt, swappedAt,
+                        shownAt);
+        if (round >= 4) {
+            latency.status.push_back(statusAt);
+            latency.onScreen.push_back(shownAt);
+        }
+        wait(300);
+    }
+    std::printf("status.json rewrite -> status manager: median %.1f ms, max %.1f ms (baseline)\n",
+                median(latency.status), maximum(latency.status));
+    std::printf(
+        "status.json rewrite -> new video on screen: median %.1f ms, max %.1f ms; %.2f x the baseline\n",
+        median(latency.onScreen), maximum(latency.onScreen),
+        median(latency.onScreen) / std::max(0.001, median(latency.status)));
+    return 0;
+}
+
+// The longest gap between two ticks of a 5 ms timer while `action` runs and for a second after it.
+double longestStall(const std::function<void()>& action)
+{
+    QElapsedTimer clock;
+    clock.start();
+    double last = 0, longest = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const double now = double(clock.nsecsElapsed()) / 1e6;
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    tick.start(5);
+    action();
+    const double after = double(clock.nsecsElapsed()) / 1e6;
+    longest = std::max(longest, after - last);
+    last = after;
+    wait(1000);
+    return longest;
+}
+
+int runStalls()
+{
+    Home home;
+    home.writeStatus("idle");
+    auto services = home.services();
+    FloatingPanelController controller(*services);
+    controller.setupFloatingPanel();
+    wait(3000);
+    const QString skin = QStringLiteral(TABBYWATCH_BUNDLED_SKINS "/00000000-0000-0000-0000-000000000001/");
+    auto* player = controller.floatingPanel()->rootObject()->findChildren<VideoPlayerManager*>().value(0);
+    if (!player)
+        return 1;
+    std::vector<double> quick, idle;
+    const QStringList clips{"working.mp4", "needs_input.mp4", "completed.mp4", "idle.mp4"};
+    for (int round = 0; round < 8; ++round) {
+        const QUrl first = QUrl::fromLocalFile(skin + clips[round % 4]);
+        const QUrl second = QUrl::fromLocalFile(skin + clips[(round + 1) % 4]);
+        // A state that lasts 20 ms: the next load replaces a preparation under way.
+        quick.push_back(longestStall([&] {
+            player->loadVideo(first);
+            wait(20);
+            player->loadVideo(second);
+        }));
+        // The same two loads a second apart, each finished before the next: the baseline.
+        idle.push_back(longestStall([&] {
+            player->loadVideo(first);
+            wait(1000);
+            player->loadVideo(second);
+        }));
+    }
+    std::printf("longest GUI stall, load replacing a preparation under way: median %.0f ms, max %.0f ms\n",
+                median(quick), maximum(quick));
+    std::printf("longest GUI stall, loads one after the other (baseline): median %.0f ms, max %.0f ms; "
+                "ratio %.2f\n",
+                median(idle), maximum(idle), median(quick) / std::max(0.001, median(idle)));
+
+    // Six cats go away at once (the grid replaced by the list) and come back.
+    home.writeSessions(6);
+    services->preferences().setLayoutMode(LayoutMode::grid);
+    wait(4000);
+    std::vector<double> teardown, rebuild;
+    for (int round = 0; round < 4; ++round) {
+        teardown.push_back(longestStall([&] { services->preferences().setLayoutMode(LayoutMode::list); }));
+        rebuild.push_back(longestStall([&] { services->preferences().setLayoutMode(LayoutMode::grid); }));
+        wait(1000);
+    }
+    std::printf("longest GUI stall, 6 cats removed at once: median %.0f ms, max %.0f ms\n", median(teardown),
+                maximum(teardown));
+    std::printf("longest GUI stall, 6 cats made at once: median %.0f ms, max %.0f ms\n", median(rebuild),
+                maximum(rebuild));
+    std::printf("\"Failed to start video surface\" warnings: %d\n", g_surfaceFailures);
+    return 0;
+}
+
+const char* backendName()
+{
+    QQuickWindow probe;
+    probe.resize(10, 10);
+    probe.show();
+    QElapsedTimer clock;
+    clock.start();
+    while (!probe.isExposed() && clock.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    wait(200);
+    switch (probe.rendererInterface()->graphicsApi()) {
+    case QSGRendererInterface::Software:
+        return "software";
+    case QSGRendererInterface::OpenGL:
+        return "OpenGL";
+    case QSGRendererInterface::Vulkan:
+        return "Vulkan";
+    default:
+        return "other";
+    }
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QGuiApplication app(argc, argv);
+    g_defaultHandler = qInstallMessageHandler(countSurfaceFailures);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() == 3 && arguments[1] == u"--scenario")
+        return runScenario(arguments[2]);
+    if (arguments.contains(QStringLiteral("--latency")))
+        return runLatency();
+    if (arguments.contains(QStringLiteral("--stalls")))
+        return runStalls();
+
+    std::printf("platform %s, Qt Quick scene graph %s\n", qPrintable(QGuiApplication::platformName()),
+                backendName());
+    std::printf("CPU over %d s after %d s of warm-up, resident memory at the end; each a fresh process\n",
+                measureSeconds, warmUpSeconds);
+    struct Row
+    {
+        QString name, label;
+        double cpu = 0, rss = 0;
+        QString size = {};
+        int surfaceFailures = 0;
+    };
+    std::vector<Row> rows{{"hidden", "panel hidden (baseline)"},
+                          {"single", "1 cat at 200"},
+                          {"grid6", "6 cats in the grid"},
+                          {"list6", "6 cats in the list"},
+                          {"compact", "compact strip"}};
+    for (Row& row : rows) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        child.start(QCoreApplication::applicationFilePath(), {"--scenario", row.name});
+        child.waitForFinished((measureSeconds + warmUpSeconds + 60) * 1000);
+        const QList<QByteArray> lines = child.readAllStandardOutput().trimmed().split('\n');
+        const QList<QByteArray> fields = lines.last().split(' ');
+        if (fields.size() != 5 || fields[0] != row.name.toUtf8()) {
+            std::printf("%-26s failed: %s\n", qPrintable(row.label), lines.last().constData());
+            continue;
+        }
+        row.cpu = fields[1].toDouble();
+        row.rss = fields[2].toDouble();
+        row.size = QString::fromUtf8(fields[3]);
+        row.surfaceFailures = fields[4].toInt();
+    }
+    const Row& base = rows.front();
+    for (const Row& row : rows) {
+        std::printf("%-26s %-8s CPU %5.1f %% of a core (%5.2f x)  RSS %6.1f MiB (%4.2f x)%s\n",
+                    qPrintable(row.label), qPrintable(row.size), row.cpu * 100,
+                    row.cpu / std::max(1e-6, base.cpu), row.rss, row.rss / std::max(1e-6, base.rss),
+                    row.surfaceFailures
+                        ? qPrintable(QStringLiteral("  [%1 surface start failures]").arg(row.surfaceFailures))
+                        : "");
+    }
+    std::fflush(stdout);
+    for (const char* mode : {"--latency", "--stalls"}) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        child.start(QCoreApplication::applicationFilePath(), {mode});
+        child.waitForFinished(300000);
+        for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+            // The program's own log lines start with an emoji; the figures do not.
+            if (!line.isEmpty() && uchar(line.front()) < 0x80)
+                std::printf("%s\n", line.constData());
+        }
+    }
+    return 0;
+}
