@@ -18,12 +18,36 @@ Item {
         Sessions.startMonitoring()
     }
 
-    // The panel is moved by dragging anywhere that is not a button.
+    // The panel is moved by dragging anywhere that is not a button: by the window manager, or, where
+    // there is none to ask, by following the pointer.
     DragHandler {
+        id: drag
+
+        property bool following: false
+        property point pointerStart
+        property point windowStart
+
+        function pointer(window) {
+            return Qt.point(window.x + centroid.scenePosition.x, window.y + centroid.scenePosition.y)
+        }
+
         target: null
         onActiveChanged: {
-            if (active && root.Window.window)
-                root.Window.window.startSystemMove()
+            const window = root.Window.window
+            following = false
+            if (!active || !window || window.startSystemMove())
+                return
+            following = true
+            pointerStart = pointer(window)
+            windowStart = Qt.point(window.x, window.y)
+        }
+        onCentroidChanged: {
+            const window = root.Window.window
+            if (!following || !window)
+                return
+            const now = pointer(window)
+            window.x = windowStart.x + now.x - pointerStart.x
+            window.y = windowStart.y + now.y - pointerStart.y
         }
     }
 

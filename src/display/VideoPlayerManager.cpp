@@ -1,5 +1,6 @@
 #include "VideoPlayerManager.h"
 
+#include "FramePacer.h"
 #include "Log.h"
 
 #include <QFileInfo>
@@ -94,7 +95,8 @@ void VideoPlayerManager::setOutput(int index, QObject* output)
     QVideoSink* source = sinkOf(index == 0 ? m_first : m_second);
     if (QVideoSink* target = outputSink(output)) {
         m_forwarding[index] =
-            connect(source, &QVideoSink::videoFrameChanged, target, &QVideoSink::setVideoFrame);
+            connect(source, &QVideoSink::videoFrameChanged, target,
+                    [target](const QVideoFrame& frame) { FramePacer::shared().post(target, frame); });
         target->setVideoFrame(source->videoFrame());
     }
     if (index == 0)
@@ -254,6 +256,8 @@ void VideoPlayerManager::swapPlayers()
 {
     removeObservations();
     std::swap(m_active, m_staging);
+    // The new picture must be in its output before that output is shown.
+    FramePacer::shared().flush(outputSink(m_outputs[m_active == m_first ? 0 : 1]));
     emit displayPlayerChanged();
     m_staging->pause();
     // Emptied a little later, once it is cheap to stop (see Timing::stopDelay).
