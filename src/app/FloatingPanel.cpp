@@ -138,16 +138,19 @@ void FloatingPanel::updateWindowSize()
                                         m_preferences.layoutMode(), m_preferences.windowSize(),
                                         int(m_sessionManager.instances().size()));
     m_cornerRadius = target.cornerRadius;
-    // The top edge stays where it is (y grows downwards here). A panel that grows past the right edge
-    // of the screen moves left so that no cat ends up out of sight.
+    // The top edge stays where it is (y grows downwards here). The panel never grows past the screen:
+    // the bar and the list scroll, and the grid makes its cats smaller. One that grows past the right
+    // edge moves left so that no cat ends up out of sight.
     QPoint origin = position();
+    QSize size = target.size;
     if (const QScreen* display = screen()) {
         const QRect available = display->availableGeometry();
-        if (origin.x() + target.size.width() > available.x() + available.width())
-            origin.setX(std::max(available.x(), available.x() + available.width() - target.size.width()));
+        size = size.boundedTo(available.size());
+        if (origin.x() + size.width() > available.x() + available.width())
+            origin.setX(std::max(available.x(), available.x() + available.width() - size.width()));
     }
     m_applyingSize = true;
-    setGeometry(QRect(origin, target.size));
+    setGeometry(QRect(origin, size));
     m_applyingSize = false;
     applyMask();
 }

@@ -80,11 +80,14 @@ Item {
         id: multi
 
         property bool isHovering: false
+        // The panel stops at the edges of the screen: what it shows then is smaller than asked for.
+        readonly property size shownSize: Qt.size(Math.min(root.multiCatSize.width, root.width),
+                                                  Math.min(root.multiCatSize.height, root.height))
 
         implicitWidth: root.multiCatSize.width
         implicitHeight: root.multiCatSize.height
-        width: implicitWidth
-        height: implicitHeight
+        width: shownSize.width
+        height: shownSize.height
 
         Rectangle {
             anchors.fill: parent
@@ -108,7 +111,7 @@ Item {
             id: grid
             GridLayoutView {
                 objectName: layout.identity
-                containerSize: root.multiCatSize
+                containerSize: multi.shownSize
                 onInstanceTapped: sessionId => Sessions.focusSession(sessionId)
                 onInstanceCloseRequested: sessionId => Sessions.dismissSession(sessionId)
                 onInstanceSkinChosen: (sessionId, skinId) => Sessions.updateSkin(sessionId, skinId)
@@ -118,7 +121,7 @@ Item {
             id: bar
             HorizontalBarLayoutView {
                 objectName: layout.identity
-                containerHeight: root.multiCatSize.height
+                containerHeight: multi.shownSize.height
                 onInstanceTapped: sessionId => Sessions.focusSession(sessionId)
                 onInstanceCloseRequested: sessionId => Sessions.dismissSession(sessionId)
                 onInstanceSkinChosen: (sessionId, skinId) => Sessions.updateSkin(sessionId, skinId)
@@ -128,7 +131,7 @@ Item {
             id: list
             ListLayoutView {
                 objectName: layout.identity
-                containerSize: root.multiCatSize
+                containerSize: multi.shownSize
                 onInstanceTapped: sessionId => Sessions.focusSession(sessionId)
                 onInstanceCloseRequested: sessionId => Sessions.dismissSession(sessionId)
             }

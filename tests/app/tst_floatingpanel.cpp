@@ -237,11 +237,19 @@ void TestFloatingPanel::followsCompactModeAndSessions()
     // Placed near the right edge, a wider layout moves left rather than leave cats off screen.
     services->preferences().setLayoutMode(LayoutMode::horizontalBar);
     panel->setPosition(available().right() - 250, top);
-    services->preferences().setWindowSize(400);
+    services->preferences().setWindowSize(300);
     emit services->notifications().windowSizeChanged();
-    QCOMPARE(panel->size(), QSize(2 * 408 + 16, 440));
-    QCOMPARE(panel->geometry().right(), std::max(available().left() + 2 * 408 + 16 - 1, available().right()));
+    QCOMPARE(panel->size(), QSize(2 * 308 + 16, 340));
+    QCOMPARE(panel->geometry().right(), available().right());
     QCOMPARE(panel->position().y(), top);
+
+    // Never larger than the screen: the bar scrolls instead.
+    const QSize wanted(2 * 608 + 16, 640);
+    QVERIFY(wanted.width() > available().width());
+    services->preferences().setWindowSize(600);
+    emit services->notifications().windowSizeChanged();
+    QCOMPARE(panel->size(), wanted.boundedTo(available().size()));
+    QCOMPARE(panel->position().x(), available().left());
 }
 
 void TestFloatingPanel::closingOnlyHides()

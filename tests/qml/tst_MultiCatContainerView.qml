@@ -162,4 +162,21 @@ TestCase {
         // One session left: back to the single cat.
         tryVerify(() => content(view) === "singleCat")
     }
+
+    function test_a_panel_smaller_than_asked_for_makes_the_grid_cats_smaller() {
+        Fixture.setLayoutMode("grid")
+        Fixture.setWindowSize(400)
+        // The panel stops at the screen's edges, here 600 x 400 instead of 832 x 480.
+        const view = createTemporaryObject(containerComponent, testCase, {width: 600, height: 400})
+        twoSessions()
+        tryVerify(() => content(view) === "multiCat")
+        const multi = findChild(view, "multiCat")
+        compare(multi.width, 600)
+        compare(multi.height, 400)
+        const grid = findChild(multi, "layout").item
+        compare(grid.cellSize, 284)
+        tryCompare(catViews(multi), "length", 2)
+        for (const cat of catViews(multi))
+            compare(cat.size, 284)
+    }
 }
