@@ -22,6 +22,7 @@ Rectangle {
     border.color: Qt.rgba(1, 1, 1, 0.85)
 
     Image {
+        asynchronous: true
         anchors.centerIn: parent
         width: root.iconSize
         height: root.iconSize

@@ -32,6 +32,7 @@ Rectangle {
         font.bold: true
     }
     Image {
+        asynchronous: true
         anchors.centerIn: parent
         visible: root.symbol !== ""
         width: root.fontSize + 2

@@ -11,6 +11,7 @@ Item {
         anchors.centerIn: parent
         spacing: 12
         Image {
+            asynchronous: true
             anchors.horizontalCenter: parent.horizontalCenter
             width: 40
             height: 40

@@ -88,6 +88,7 @@ Item {
                     width: 14
                     height: 14
                     Image {
+                        asynchronous: true
                         anchors.centerIn: parent
                         width: 12
                         height: 12

@@ -39,6 +39,7 @@ Rectangle {
             maximumLineCount: 1
         }
         Image {
+            asynchronous: true
             id: chevron
             anchors.verticalCenter: parent.verticalCenter
             width: root.chevronSize

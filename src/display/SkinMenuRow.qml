@@ -37,6 +37,7 @@ Item {
         maximumLineCount: 1
     }
     Image {
+        asynchronous: true
         id: check
         objectName: "checkmark"
         anchors.right: parent.right
