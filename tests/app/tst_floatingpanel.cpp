@@ -2,11 +2,13 @@
 #include "FloatingPanel.h"
 #include "FloatingPanelController.h"
 #include "TestFiles.h"
+#include "VideoPlayerManager.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QQuickItem>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -263,8 +265,17 @@ void TestFloatingPanel::closingOnlyHides()
     QCOMPARE(controller.floatingPanel(), panel);
     controller.toggleFloatingWindow();
     QVERIFY(panel->isVisible());
+
+    // The cat plays while the panel shows and rests while it is hidden.
+    VideoPlayerManager* player = nullptr;
+    QTRY_VERIFY((player = panel->rootObject()->findChild<VideoPlayerManager*>()));
+    QTRY_VERIFY_WITH_TIMEOUT(!player->currentVideoURL().isEmpty(), 10000);
+    QCOMPARE(player->displayPlayer()->playbackState(), QMediaPlayer::PlayingState);
     controller.toggleFloatingWindow();
     QVERIFY(!panel->isVisible());
+    QCOMPARE(player->displayPlayer()->playbackState(), QMediaPlayer::PausedState);
+    controller.toggleFloatingWindow();
+    QCOMPARE(player->displayPlayer()->playbackState(), QMediaPlayer::PlayingState);
 }
 
 QTEST_MAIN(TestFloatingPanel)

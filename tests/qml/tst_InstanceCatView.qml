@@ -1,4 +1,5 @@
 import QtQuick
+import QtMultimedia
 import QtTest
 import Tabbywatch
 import TabbywatchTest
@@ -181,5 +182,17 @@ TestCase {
         compare(visibleRows(popover).map(row => row.checked), [false, true])
         compare(findChild(popover.contentItem, "divider").visible, false)
         popover.close()
+    }
+
+    function test_cat_that_cannot_be_seen_is_paused() {
+        const cat = createTemporaryObject(catComponent, testCase, {size: 120})
+        const player = findChild(cat, "catVideo").player
+        tryVerify(() => player.currentVideoURL.toString() !== "", 10000)
+        compare(player.displayPlayer.playbackState, MediaPlayer.PlayingState)
+        cat.visible = false
+        compare(player.seen, false)
+        compare(player.displayPlayer.playbackState, MediaPlayer.PausedState)
+        cat.visible = true
+        compare(player.displayPlayer.playbackState, MediaPlayer.PlayingState)
     }
 }
