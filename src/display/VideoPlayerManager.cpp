@@ -41,9 +41,29 @@ VideoPlayerManager::VideoPlayerManager(Timing timing, QObject* parent)
     m_emptyStaging.setSingleShot(true);
     m_emptyStaging.setInterval(m_timing.stopDelay);
     connect(&m_emptyStaging, &QTimer::timeout, this, [this] {
-        if (m_pendingVideoURL.isEmpty())
-            m_staging->setSource(QUrl());
+        if (!m_pendingVideoURL.isEmpty())
+            return;
+        if (!m_settled[indexOf(m_staging)]) {
+            m_emptyStaging.start(); // still starting up: emptying it now would stall
+            return;
+        }
+        m_staging->setSource(QUrl());
     });
+    m_stageTimer.setSingleShot(true);
+    connect(&m_stageTimer, &QTimer::timeout, this, &VideoPlayerManager::stageWhenQuiet);
+    for (QMediaPlayer* player : {m_first, m_second}) {
+        connect(sinkOf(player), &QVideoSink::videoFrameChanged, this,
+                [this, player](const QVideoFrame& frame) {
+                    if (frame.isValid() && !m_settled[indexOf(player)])
+                        handleSettled(player);
+                });
+        connect(player, &QMediaPlayer::mediaStatusChanged, this,
+                [this, player](QMediaPlayer::MediaStatus status) {
+                    if (status == QMediaPlayer::InvalidMedia)
+                        handleSettled(player);
+                });
+        connect(player, &QMediaPlayer::errorOccurred, this, [this, player] { handleSettled(player); });
+    }
 }
 
 VideoPlayerManager::~VideoPlayerManager()
@@ -111,13 +131,14 @@ void VideoPlayerManager::setSeen(bool seen)
         return;
     m_seen = seen;
     for (QMediaPlayer* player : {m_active, m_staging}) {
-        const bool loaded = player == m_active ? !m_currentVideoURL.isEmpty() : !m_pendingVideoURL.isEmpty();
+        const bool loaded = player == m_active ? !m_currentVideoURL.isEmpty()
+                                               : !m_pendingVideoURL.isEmpty() && !m_waitingToStage;
         if (!loaded)
             continue;
         if (seen)
             player->play();
         else
-            player->pause();
+            pause(player);
     }
     emit seenChanged();
 }
@@ -145,7 +166,7 @@ void VideoPlayerManager::loadVideo(const QUrl& url)
     logLine(QStringLiteral("▶️ Preparing video: ") + url.fileName());
     setPendingVideoURL(url);
     m_retries = 0;
-    prepareStaging(url);
+    prepareStaging();
 }
 
 void VideoPlayerManager::removeObservations()
@@ -156,20 +177,69 @@ void VideoPlayerManager::removeObservations()
     m_readyTimeout.stop();
 }
 
+void VideoPlayerManager::pause(QMediaPlayer* player)
+{
+    if (player->playbackState() == QMediaPlayer::PlayingState)
+        m_pausedAt[indexOf(player)].start();
+    player->pause();
+}
+
 void VideoPlayerManager::cancelPreparation()
 {
     removeObservations();
-    m_staging->pause();
+    m_waitingToStage = false;
+    m_stageTimer.stop();
+    pause(m_staging);
     m_emptyStaging.start();
     setPendingVideoURL({});
 }
 
-void VideoPlayerManager::prepareStaging(const QUrl& url)
+void VideoPlayerManager::prepareStaging()
 {
     m_emptyStaging.stop();
+    m_waitingToStage = true;
+    stageWhenQuiet();
+}
+
+void VideoPlayerManager::handleSettled(QMediaPlayer* player)
+{
+    m_settled[indexOf(player)] = true;
+    m_settledAt[indexOf(player)].start();
+    if (player == m_staging && m_waitingToStage)
+        stageWhenQuiet();
+}
+
+void VideoPlayerManager::stageWhenQuiet()
+{
+    if (!m_waitingToStage || m_pendingVideoURL.isEmpty())
+        return;
+    const int index = indexOf(m_staging);
+    pause(m_staging);
+    qint64 wait = 0;
+    if (!m_settled[index] && m_sourcedAt[index].isValid())
+        wait = m_timing.settleTimeout.count() - m_sourcedAt[index].elapsed(); // or until it settles
+    else
+        for (const QElapsedTimer& since : {m_pausedAt[index], m_settledAt[index]})
+            if (since.isValid())
+                wait = std::max(wait, m_timing.quietPeriod.count() - since.elapsed());
+    if (wait > 0) {
+        m_stageTimer.start(int(wait));
+        return;
+    }
+    stage(m_pendingVideoURL);
+}
+
+void VideoPlayerManager::stage(const QUrl& url)
+{
+    m_waitingToStage = false;
+    m_stageTimer.stop();
+    const int index = indexOf(m_staging);
     // A player keeps an unchanged source, and with it an earlier failure: empty it first then.
     if (m_staging->source() == url)
         m_staging->setSource(QUrl());
+    m_settled[index] = false;
+    m_sourcedAt[index].start();
+    m_pausedAt[index].invalidate();
     m_staging->setSource(url);
 
     // Reports are queued, so one of an older preparation may still arrive after a newer loadVideo:
@@ -221,7 +291,7 @@ void VideoPlayerManager::handleReadyTimeout()
     if (m_retries < 1) {
         ++m_retries;
         logLine(QStringLiteral("⚠️ No picture yet, preparing again: ") + url.fileName());
-        prepareStaging(url);
+        prepareStaging();
         return;
     }
     handleStagingFailed(url,
@@ -259,7 +329,7 @@ void VideoPlayerManager::swapPlayers()
     // The new picture must be in its output before that output is shown.
     FramePacer::shared().flush(outputSink(m_outputs[m_active == m_first ? 0 : 1]));
     emit displayPlayerChanged();
-    m_staging->pause();
+    pause(m_staging);
     // Emptied a little later, once it is cheap to stop (see Timing::stopDelay).
     m_emptyStaging.start();
     logLine(QStringLiteral("🔄 Player swapped successfully"));

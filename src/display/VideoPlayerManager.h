@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMediaPlayer>
 #include <QMetaObject>
 #include <QObject>
@@ -43,6 +44,12 @@ public:
         // Players are stopped this long after their last frame was shown: a GStreamer pipeline that
         // was just paused takes some 300 ms to stop, and the GUI thread would wait for it.
         std::chrono::milliseconds stopDelay{500};
+        // The staging player takes a new video only once it has shown a first frame (or failed) and
+        // has been paused this long: re-sourcing a GStreamer pipeline that is still starting holds up
+        // the GUI thread for a second on Qt 6.4, one that is playing or just paused for 300 ms.
+        std::chrono::milliseconds quietPeriod{40};
+        // A pipeline that never settles is re-sourced anyway after this long.
+        std::chrono::milliseconds settleTimeout{1500};
     };
 
     explicit VideoPlayerManager(QObject* parent = nullptr);
@@ -77,7 +84,12 @@ signals:
 
 private:
     void removeObservations();
-    void prepareStaging(const QUrl& url);
+    void prepareStaging();
+    void pause(QMediaPlayer* player);
+    void stageWhenQuiet();
+    void stage(const QUrl& url);
+    void handleSettled(QMediaPlayer* player);
+    int indexOf(const QMediaPlayer* player) const { return player == m_first ? 0 : 1; }
     void cancelPreparation();
     void handleStagingFailed(const QUrl& url, const QString& error);
     void handleStagingReady(const QUrl& url);
@@ -102,5 +114,14 @@ private:
     QTimer m_readyTimeout;
     int m_retries = 0;
     QTimer m_emptyStaging;
+    QTimer m_stageTimer;
+    // The pending video waits for the staging player to become quiet.
+    bool m_waitingToStage = false;
+    // Per player: a first frame or a failure since its source was last set, and since when the
+    // source was set and the player paused.
+    bool m_settled[2] = {true, true};
+    QElapsedTimer m_sourcedAt[2];
+    QElapsedTimer m_pausedAt[2];
+    QElapsedTimer m_settledAt[2];
     bool m_seen = true;
 };
