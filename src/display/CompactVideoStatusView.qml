@@ -58,16 +58,13 @@ Item {
             anchors.bottomMargin: 8
             spacing: 8
 
-            RoundedClip {
+            CatVideo {
+                id: video
+                objectName: "catVideo"
                 width: 40
                 height: 40
-                radius: 8
                 anchors.verticalCenter: parent.verticalCenter
-                CatVideo {
-                    id: video
-                    objectName: "catVideo"
-                    anchors.fill: parent
-                }
+                radius: 8
             }
             Text {
                 objectName: "statusName"

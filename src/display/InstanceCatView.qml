@@ -61,14 +61,11 @@ Item {
             width: root.size
             height: root.size
 
-            RoundedClip {
+            CatVideo {
+                id: video
+                objectName: "catVideo"
                 anchors.fill: parent
                 radius: root.metrics.cornerRadius
-                CatVideo {
-                    id: video
-                    objectName: "catVideo"
-                    anchors.fill: parent
-                }
             }
             Rectangle {
                 anchors.fill: parent

@@ -24,7 +24,7 @@ QVideoSink* outputSink(QObject* output)
 {
     if (auto* sink = qobject_cast<QVideoSink*>(output))
         return sink;
-    // A QML VideoOutput.
+    // An item that shows frames, such as VideoPicture.
     return output ? output->property("videoSink").value<QVideoSink*>() : nullptr;
 }
 } // namespace

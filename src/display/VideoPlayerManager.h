@@ -28,7 +28,7 @@ class VideoPlayerManager : public QObject
     Q_PROPERTY(QMediaPlayer* firstPlayer READ firstPlayer CONSTANT)
     Q_PROPERTY(QMediaPlayer* secondPlayer READ secondPlayer CONSTANT)
     Q_PROPERTY(QMediaPlayer* displayPlayer READ displayPlayer NOTIFY displayPlayerChanged)
-    // Where each player's frames are shown: a QML VideoOutput or a QVideoSink.
+    // Where each player's frames are shown: a QVideoSink, or an item with one (VideoPicture).
     Q_PROPERTY(QObject* firstOutput READ firstOutput WRITE setFirstOutput NOTIFY firstOutputChanged)
     Q_PROPERTY(QObject* secondOutput READ secondOutput WRITE setSecondOutput NOTIFY secondOutputChanged)
     Q_PROPERTY(QUrl currentVideoURL READ currentVideoURL NOTIFY currentVideoURLChanged)
