@@ -9,6 +9,7 @@
 #include "ApplicationServices.h"
 #include "FloatingPanel.h"
 #include "FloatingPanelController.h"
+#include "RenderingBackend.h"
 #include "VideoPlayerManager.h"
 
 #include <QDir>
@@ -347,6 +348,8 @@ const char* backendName()
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
+    // As the program does; QSG_RHI_BACKEND=opengl measures OpenGL instead.
+    RenderingBackend::chooseForThisMachine(QProcessEnvironment::systemEnvironment());
     g_defaultHandler = qInstallMessageHandler(countSurfaceFailures);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() == 3 && arguments[1] == u"--scenario")

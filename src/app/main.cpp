@@ -1,6 +1,7 @@
 #include "ApplicationServices.h"
 #include "FloatingPanel.h"
 #include "FloatingPanelController.h"
+#include "RenderingBackend.h"
 #include "UnixSignalWatcher.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Tabbywatch"));
     QApplication::setApplicationName(QStringLiteral("Tabbywatch"));
     QApplication::setQuitOnLastWindowClosed(false);
+    RenderingBackend::chooseForThisMachine(QProcessEnvironment::systemEnvironment());
 
     ApplicationServices services(ApplicationServices::defaultPaths(), PreferencesManager::defaultSettings());
 
