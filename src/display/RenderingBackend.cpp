@@ -1,5 +1,7 @@
 #include "RenderingBackend.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -10,13 +12,18 @@ void RenderingBackend::chooseForThisMachine(const QProcessEnvironment& environme
     for (const char* chosen : {"QT_QUICK_BACKEND", "QSG_RHI_BACKEND", "QT_QUICK_SCENE_GRAPH_BACKEND"})
         if (environment.contains(QString::fromLatin1(chosen)))
             return;
-    const QByteArray renderer = openGLRenderer();
-    if (renderer.isEmpty() || isSoftwareRasterizer(renderer))
+    // Without a graphics device OpenGL can only be a rasterizer on the CPU; asking it would load a
+    // driver that stays in memory for nothing.
+    const bool device = !QDir(QStringLiteral("/dev/dri")).entryList(QDir::System).isEmpty() ||
+                        QFileInfo::exists(QStringLiteral("/dev/nvidia0"));
+    if (!device || isSoftwareRasterizer(openGLRenderer()))
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 }
 
 bool RenderingBackend::isSoftwareRasterizer(const QByteArray& renderer)
 {
+    if (renderer.isEmpty())
+        return true; // no OpenGL at all
     const QByteArray name = renderer.toLower();
     for (const char* rasterizer : {"llvmpipe", "softpipe", "swrast", "software rasterizer", "swr"})
         if (name.contains(rasterizer))
