@@ -80,15 +80,6 @@ void replaceByRename(const QString& path, const QByteArray& bytes)
     }
 }
 
-int g_surfaceFailures = 0;
-QtMessageHandler g_defaultHandler = nullptr;
-void countSurfaceFailures(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (message.contains(QLatin1String("Failed to start video surface")))
-        ++g_surfaceFailures;
-    g_defaultHandler(type, context, message);
-}
-
 // A throwaway home with the preferences and session files of one scenario.
 struct Home
 {
@@ -163,8 +154,7 @@ int runScenario(const QString& name)
     wait(measureSeconds * 1000);
     const double cpu = (cpuSeconds() - before) / (double(clock.elapsed()) / 1000.0);
     const QSize size = controller.floatingPanel()->size();
-    std::printf("%s %.4f %.1f %dx%d %d\n", qPrintable(name), cpu, residentMiB(), size.width(), size.height(),
-                g_surfaceFailures);
+    std::printf("%s %.4f %.1f %dx%d\n", qPrintable(name), cpu, residentMiB(), size.width(), size.height());
     return 0;
 }
 
@@ -318,7 +308,6 @@ int runStalls()
                 maximum(teardown));
     std::printf("longest GUI stall, 6 cats made at once: median %.0f ms, max %.0f ms\n", median(rebuild),
                 maximum(rebuild));
-    std::printf("\"Failed to start video surface\" warnings: %d\n", g_surfaceFailures);
     return 0;
 }
 
@@ -350,7 +339,6 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     // As the program does; QSG_RHI_BACKEND=opengl measures OpenGL instead.
     RenderingBackend::chooseForThisMachine(QProcessEnvironment::systemEnvironment());
-    g_defaultHandler = qInstallMessageHandler(countSurfaceFailures);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() == 3 && arguments[1] == u"--scenario")
         return runScenario(arguments[2]);
@@ -368,7 +356,6 @@ int main(int argc, char* argv[])
         QString name, label;
         double cpu = 0, rss = 0;
         QString size = {};
-        int surfaceFailures = 0;
     };
     std::vector<Row> rows{{"hidden", "panel hidden (baseline)"},
                           {"single", "1 cat at 200"},
@@ -382,25 +369,21 @@ int main(int argc, char* argv[])
         child.waitForFinished((measureSeconds + warmUpSeconds + 60) * 1000);
         const QList<QByteArray> lines = child.readAllStandardOutput().trimmed().split('\n');
         const QList<QByteArray> fields = lines.last().split(' ');
-        if (fields.size() != 5 || fields[0] != row.name.toUtf8()) {
+        if (fields.size() != 4 || fields[0] != row.name.toUtf8()) {
             std::printf("%-26s failed: %s\n", qPrintable(row.label), lines.last().constData());
             continue;
         }
         row.cpu = fields[1].toDouble();
         row.rss = fields[2].toDouble();
         row.size = QString::fromUtf8(fields[3]);
-        row.surfaceFailures = fields[4].toInt();
     }
     // Memory against the hidden panel; CPU against one cat, since a hidden panel uses next to none.
     const Row& hidden = rows[0];
     const Row& single = rows[1];
     for (const Row& row : rows) {
-        std::printf("%-26s %-8s CPU %5.1f %% of a core (%5.2f x one cat)  RSS %6.1f MiB (%4.2f x hidden)%s\n",
+        std::printf("%-26s %-8s CPU %5.1f %% of a core (%5.2f x one cat)  RSS %6.1f MiB (%4.2f x hidden)\n",
                     qPrintable(row.label), qPrintable(row.size), row.cpu * 100,
-                    row.cpu / std::max(1e-6, single.cpu), row.rss, row.rss / std::max(1e-6, hidden.rss),
-                    row.surfaceFailures
-                        ? qPrintable(QStringLiteral("  [%1 surface start failures]").arg(row.surfaceFailures))
-                        : "");
+                    row.cpu / std::max(1e-6, single.cpu), row.rss, row.rss / std::max(1e-6, hidden.rss));
     }
     std::fflush(stdout);
     for (const char* mode : {"--latency", "--stalls"}) {
