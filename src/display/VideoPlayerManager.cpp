@@ -306,6 +306,11 @@ void VideoPlayerManager::handleStagingFailed(const QUrl& url, const QString& err
     if (m_pendingVideoURL == url) {
         m_readyTimeout.stop();
         setPendingVideoURL({});
+        // A file without a picture would otherwise go on playing unseen; it is emptied like any
+        // hidden player.
+        m_settled[indexOf(m_staging)] = true;
+        pause(m_staging);
+        m_emptyStaging.start();
     }
 }
 

@@ -318,6 +318,9 @@ void TestVideoPlayerManager::videoWithoutPictureFails()
     QCOMPARE(log.countStartingWith(QStringLiteral("❌ Video load failed: ")), 1);
     QCOMPARE(manager.currentVideoURL(), TestClips::url(m_red));
     QCOMPARE(manager.displayPlayer()->playbackState(), QMediaPlayer::PlayingState);
+    // The file that failed does not go on playing unseen.
+    QVERIFY(manager.stagingPlayer()->playbackState() != QMediaPlayer::PlayingState);
+    QTRY_VERIFY(manager.stagingPlayer()->source().isEmpty());
 }
 
 void TestVideoPlayerManager::preparationWithoutPictureIsTriedAgain()
