@@ -142,7 +142,9 @@ QImage FramePicture::make(const QVideoFrame& source, QSize size, qreal radius)
     QVideoFrame frame(source);
     Plane luma, blue, red;
     if (frame.map(QVideoFrame::ReadOnly)) {
-        const bool planar = planesOf(frame, luma, blue, red);
+        // toImage() turns and mirrors the picture as the frame says; the fast path does not.
+        const bool upright = frame.rotationAngle() == QVideoFrame::Rotation0 && !frame.mirrored();
+        const bool planar = upright && planesOf(frame, luma, blue, red);
         if (planar)
             convert(frame, luma, blue, red, out);
         frame.unmap();

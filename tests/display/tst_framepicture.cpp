@@ -184,6 +184,15 @@ void TestFramePicture::otherFormatsAndBadInput()
     QVERIFY2(near(picture.pixel(10, 10), 0, 0, 255, 8), describe(picture.pixel(10, 10)));
     QVERIFY(near(picture.pixel(0, 0), 0, 0, 255, 8));
 
+    // A frame to be shown turned: its left half (red) ends up at the top.
+    QVideoFrame turned = makeFrame(QVideoFrameFormat::Format_YUV420P, QSize(64, 32), [](int x, int) {
+        return x < 32 ? std::array{81, 90, 240} : std::array{41, 240, 110};
+    });
+    turned.setRotationAngle(QVideoFrame::Rotation90);
+    const QImage upright = FramePicture::make(turned, QSize(20, 40), 0);
+    QVERIFY2(near(upright.pixel(10, 5), 255, 0, 0, 12), describe(upright.pixel(10, 5)));
+    QVERIFY2(near(upright.pixel(10, 35), 0, 0, 255, 12), describe(upright.pixel(10, 35)));
+
     QVERIFY(FramePicture::make(QVideoFrame(), QSize(20, 20), 0).isNull());
     QVERIFY(FramePicture::make(rgb, QSize(0, 20), 0).isNull());
 }
