@@ -12,8 +12,8 @@ class RenderingBackend
 public:
     // Call after the application object exists and before the first window.
     static void chooseForThisMachine(const QProcessEnvironment& environment);
-    static bool isSoftwareRasterizer(const QByteArray& renderer);
 
 private:
+    static bool isSoftwareRasterizer(const QByteArray& renderer);
     static QByteArray openGLRenderer();
 };

@@ -38,11 +38,8 @@ void VideoPicture::setRadius(qreal radius)
 
 void VideoPicture::setFrame(const QVideoFrame& frame)
 {
-    const bool had = hasPicture();
     m_frame = frame;
     changed();
-    if (had != hasPicture())
-        emit hasPictureChanged();
 }
 
 void VideoPicture::changed()

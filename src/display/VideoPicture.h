@@ -15,7 +15,6 @@ class VideoPicture : public QQuickItem
     QML_ELEMENT
     Q_PROPERTY(QVideoSink* videoSink READ videoSink CONSTANT)
     Q_PROPERTY(qreal radius READ radius WRITE setRadius NOTIFY radiusChanged)
-    Q_PROPERTY(bool hasPicture READ hasPicture NOTIFY hasPictureChanged)
 
 public:
     explicit VideoPicture(QQuickItem* parent = nullptr);
@@ -23,11 +22,9 @@ public:
     QVideoSink* videoSink() const { return m_sink; }
     qreal radius() const { return m_radius; }
     void setRadius(qreal radius);
-    bool hasPicture() const { return m_frame.isValid(); }
 
 signals:
     void radiusChanged();
-    void hasPictureChanged();
 
 protected:
     QSGNode* updatePaintNode(QSGNode* old, UpdatePaintNodeData* data) override;
