@@ -2,8 +2,8 @@
 
 #include "InternetDateTime.h"
 #include "Log.h"
+#include "PreferencesManager.h"
 
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkReply>
@@ -14,34 +14,16 @@
 namespace {
 constexpr int requestTimeoutMs = 60'000;
 
-// INI files hand every value back as text; only the texts true and false count as a stored bool.
-std::optional<bool> storedBool(const QVariant& value)
-{
-    if (value.typeId() == QMetaType::Bool)
-        return value.toBool();
-    if (value.typeId() == QMetaType::QString) {
-        if (value.toString() == u"true")
-            return true;
-        if (value.toString() == u"false")
-            return false;
-    }
-    return std::nullopt;
-}
-
 QString boolText(bool value)
 {
     return value ? QStringLiteral("true") : QStringLiteral("false");
 }
 } // namespace
 
-AnalyticsManager::AnalyticsManager(std::unique_ptr<QSettings> settings, QString analyticsURL, QObject* parent)
-    : QObject(parent), m_settings(std::move(settings)), m_analyticsURL(std::move(analyticsURL)),
+AnalyticsManager::AnalyticsManager(PreferencesManager& preferences, QString analyticsURL, QObject* parent)
+    : QObject(parent), m_preferences(preferences), m_analyticsURL(std::move(analyticsURL)),
       m_network(new QNetworkAccessManager(this))
 {
-    const QString file = m_settings->fileName();
-    if (m_settings->status() != QSettings::NoError ||
-        (QFileInfo::exists(file) && !QFileInfo(file).isReadable()))
-        m_persistent = false;
     logLine(QStringLiteral("📊 AnalyticsManager initialized (enabled: ") + boolText(isEnabled()) + u')');
 }
 
@@ -59,18 +41,14 @@ QString AnalyticsManager::defaultAnalyticsURL()
 
 bool AnalyticsManager::isEnabled() const
 {
-    return storedBool(m_settings->value(enabledKey)).value_or(true);
+    return m_preferences.analyticsEnabled();
 }
 
 void AnalyticsManager::setEnabled(bool enabled)
 {
-    if (m_persistent) {
-        m_settings->setValue(enabledKey, enabled);
-        m_settings->sync();
-    }
+    m_preferences.setAnalyticsEnabled(enabled);
     logLine(QStringLiteral("📊 Analytics ") +
             (enabled ? QStringLiteral("enabled") : QStringLiteral("disabled")));
-    emit enabledChanged();
 }
 
 void AnalyticsManager::track(const QString& event, const std::optional<QVariantMap>& properties)
@@ -84,18 +62,10 @@ void AnalyticsManager::track(const QString& event, const std::optional<QVariantM
 
 QString AnalyticsManager::deviceId()
 {
-    const QVariant stored = m_settings->value(deviceIdKey);
-    if (stored.typeId() == QMetaType::QString && !stored.toString().isEmpty())
-        return stored.toString();
-    if (!m_persistent) {
-        if (m_unsavedDeviceId.isEmpty())
-            m_unsavedDeviceId = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-        return m_unsavedDeviceId;
-    }
-    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    m_settings->setValue(deviceIdKey, id);
-    m_settings->sync();
-    return id;
+    // Made on first use; where the settings cannot be saved it lives for this run.
+    if (m_preferences.analyticsDeviceId().isEmpty())
+        m_preferences.setAnalyticsDeviceId(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
+    return m_preferences.analyticsDeviceId();
 }
 
 void AnalyticsManager::send(const QString& event, const std::optional<QVariantMap>& properties)

@@ -8,48 +8,25 @@
 ApplicationServices::ApplicationServices(Paths paths, std::unique_ptr<QSettings> settings, QObject* parent)
     : QObject(parent)
 {
-    // The usage-event keys live in the user defaults beside the preferences: a second handle on the
-    // same file.
-    m_analytics = std::make_unique<AnalyticsManager>(
-        std::make_unique<QSettings>(settings->fileName(), settings->format()),
-        paths.analyticsURL.isEmpty() ? AnalyticsManager::defaultAnalyticsURL() : paths.analyticsURL);
     m_hookHome = paths.hookHome.isEmpty() ? paths.home : paths.hookHome;
     m_hookScriptSource =
         paths.hookScriptSource.isEmpty() ? HookInstaller::defaultScriptSourcePath() : paths.hookScriptSource;
     m_preferences =
         std::make_unique<PreferencesManager>(std::move(settings), &m_notifications,
                                              AutostartEntry(paths.autostartDirectory, paths.executablePath));
-    m_statusManager = std::make_unique<StatusManager>(
-        StatusManager::defaultStatusFilePath(paths.home),
-        [prefs = m_preferences.get()] { return prefs->celebrationDuration(); });
-    m_skinManager = std::make_unique<SkinManager>(
-        paths.customSkinsDirectory.isEmpty()
-            ? QDir(paths.home).filePath(QStringLiteral(".local/share/Tabbywatch/Skins"))
-            : paths.customSkinsDirectory,
-        paths.bundledSkinsDirectory.isEmpty() ? SkinManager::defaultBundledSkinsDirectory()
-                                              : paths.bundledSkinsDirectory,
-        SkinSelectionStore{[prefs = m_preferences.get()] { return prefs->selectedSkinID(); },
-                           [prefs = m_preferences.get()](const QUuid& id) { prefs->setSelectedSkinID(id); }},
-        usageEventSink());
-    // New sessions get the bundled skins in turn.
-    m_multiSessionManager = std::make_unique<MultiSessionManager>(
-        MultiSessionManager::defaultSessionsDirectory(paths.home),
-        [prefs = m_preferences.get()] { return prefs->celebrationDuration(); },
-        [skins = m_skinManager.get()] { return std::optional(skins->nextBundledSkinId()); },
-        m_preferences->multiInstanceEnabled(), m_preferences->staleSessionTimeout());
-    connect(m_preferences.get(), &PreferencesManager::multiInstanceEnabledChanged,
-            m_multiSessionManager.get(), &MultiSessionManager::setMultiInstanceEnabled);
-    connect(m_preferences.get(), &PreferencesManager::staleSessionTimeoutChanged, m_multiSessionManager.get(),
-            &MultiSessionManager::setStaleTimeout);
-    m_panelPreferences = std::make_unique<FloatingPanelPreferences>(*m_preferences, m_notifications);
-    m_display = std::make_unique<DisplayServices>(*m_statusManager, *m_multiSessionManager, *m_skinManager,
-                                                  *m_panelPreferences);
+    m_analytics = std::make_unique<AnalyticsManager>(
+        *m_preferences,
+        paths.analyticsURL.isEmpty() ? AnalyticsManager::defaultAnalyticsURL() : paths.analyticsURL);
+    DisplayServices::Options display{paths.home, paths.customSkinsDirectory};
+    if (display.customSkinsDirectory.isEmpty())
+        display.customSkinsDirectory =
+            QDir(paths.home).filePath(QStringLiteral(".local/share/Tabbywatch/Skins"));
+    if (!paths.bundledSkinsDirectory.isEmpty())
+        display.bundledSkinsDirectory = paths.bundledSkinsDirectory;
+    m_display = std::make_unique<DisplayServices>(*m_preferences, std::move(display), usageEventSink());
 }
 
-ApplicationServices::~ApplicationServices()
-{
-    m_statusManager->stopMonitoring();
-}
+ApplicationServices::~ApplicationServices() = default;
 
 ApplicationServices::Paths ApplicationServices::defaultPaths()
 {

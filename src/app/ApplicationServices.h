@@ -3,19 +3,15 @@
 #include "AnalyticsManager.h"
 #include "AppNotifications.h"
 #include "DisplayServices.h"
-#include "FloatingPanelPreferences.h"
 #include "HookInstaller.h"
-#include "MultiSessionManager.h"
 #include "PreferencesManager.h"
-#include "SkinManager.h"
-#include "StatusManager.h"
 
 #include <QObject>
 #include <QString>
 #include <memory>
 
-// Puts the long-lived services together once, at start-up, and wires what lower layers read from
-// the preferences. Tests build it against a temporary home and settings file.
+// Puts the long-lived services together once, at start-up. Tests build it against a temporary home
+// and settings file.
 class ApplicationServices : public QObject
 {
     Q_OBJECT
@@ -43,12 +39,12 @@ public:
 
     AppNotifications& notifications() { return m_notifications; }
     PreferencesManager& preferences() { return *m_preferences; }
-    StatusManager& statusManager() { return *m_statusManager; }
-    SkinManager& skinManager() { return *m_skinManager; }
-    MultiSessionManager& multiSessionManager() { return *m_multiSessionManager; }
     AnalyticsManager& analytics() { return *m_analytics; }
-    // The services as the panel's views reach them through their QML singletons.
+    // The status, session and skin services and their faces for the views.
     DisplayServices& display() { return *m_display; }
+    StatusManager& statusManager() { return m_display->statusManager(); }
+    SkinManager& skinManager() { return m_display->skinManager(); }
+    MultiSessionManager& multiSessionManager() { return m_display->multiSessionManager(); }
     // AnalyticsManager::track, for the lower layers that send usage events.
     UsageEventSink usageEventSink();
 
@@ -59,11 +55,7 @@ public:
 private:
     AppNotifications m_notifications;
     std::unique_ptr<PreferencesManager> m_preferences;
-    std::unique_ptr<StatusManager> m_statusManager;
-    std::unique_ptr<SkinManager> m_skinManager;
-    std::unique_ptr<MultiSessionManager> m_multiSessionManager;
     std::unique_ptr<AnalyticsManager> m_analytics;
-    std::unique_ptr<FloatingPanelPreferences> m_panelPreferences;
     std::unique_ptr<DisplayServices> m_display;
     QString m_hookHome;
     QString m_hookScriptSource;

@@ -1,16 +1,26 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <array>
 #include <optional>
 
-// How several cats are arranged; the order is the order pickers list them in.
+namespace LayoutModeType {
+Q_NAMESPACE
+// How several cats are arranged; the order is the order pickers list them in. QML reads only
+// enumerators that begin with a capital, hence the second spelling of each case.
 enum class LayoutMode
 {
     grid,
     horizontalBar,
     list,
+    Grid = grid,
+    HorizontalBar = horizontalBar,
+    List = list,
 };
+Q_ENUM_NS(LayoutMode)
+} // namespace LayoutModeType
+using LayoutModeType::LayoutMode;
 
 struct GridDimensions
 {

@@ -3,13 +3,6 @@
 #include "IconProvider.h"
 #include "LayoutMetrics.h"
 
-namespace {
-LayoutMode layoutMode(const QString& text)
-{
-    return layoutModeFromRawValue(text).value_or(LayoutMode::horizontalBar);
-}
-} // namespace
-
 QVariantList CatMetrics::sizeChoices() const
 {
     QVariantList list;
@@ -25,29 +18,22 @@ QVariantList CatMetrics::layoutChoices() const
 {
     QVariantList list;
     for (LayoutMode mode : allLayoutModes) {
-        list.append(QVariantMap{{QStringLiteral("mode"), layoutModeRawValue(mode)},
+        list.append(QVariantMap{{QStringLiteral("mode"), int(mode)},
+                                {QStringLiteral("name"), layoutModeRawValue(mode)},
                                 {QStringLiteral("symbol"), layoutModeSymbol(mode)},
                                 {QStringLiteral("toolTip"), layoutModeHelpText(mode)}});
     }
     return list;
 }
 
-QString CatMetrics::content(bool isCompactMode, bool usesSingleCatView) const
+LayoutMetrics::Content CatMetrics::content(bool isCompactMode, bool usesSingleCatView) const
 {
-    switch (LayoutMetrics::content(isCompactMode, usesSingleCatView)) {
-    case LayoutMetrics::Content::compactStrip:
-        return QStringLiteral("compact");
-    case LayoutMetrics::Content::singleCat:
-        return QStringLiteral("single");
-    case LayoutMetrics::Content::multiCat:
-        return QStringLiteral("multi");
-    }
-    Q_UNREACHABLE();
+    return LayoutMetrics::content(isCompactMode, usesSingleCatView);
 }
 
-QSizeF CatMetrics::containerSize(const QString& mode, double windowSize, int sessionCount) const
+QSizeF CatMetrics::containerSize(LayoutMode mode, double windowSize, int sessionCount) const
 {
-    return LayoutMetrics::containerSize(layoutMode(mode), windowSize, sessionCount);
+    return LayoutMetrics::containerSize(mode, windowSize, sessionCount);
 }
 
 int CatMetrics::gridColumns(int count) const
@@ -85,19 +71,19 @@ bool CatMetrics::isSelectedSize(double side, double windowSize) const
     return LayoutMetrics::isSelectedSize(side, windowSize);
 }
 
-QString CatMetrics::layoutViewIdentity(const QString& mode) const
+QString CatMetrics::layoutViewIdentity(LayoutMode mode) const
 {
-    return LayoutMetrics::layoutViewIdentity(layoutMode(mode));
+    return LayoutMetrics::layoutViewIdentity(mode);
 }
 
-QColor CatMetrics::stateColor(const QString& status) const
+QColor CatMetrics::stateColor(ClaudeStatus status) const
 {
-    return LayoutMetrics::stateColor(claudeStatusFromText(status).value_or(ClaudeStatus::idle));
+    return LayoutMetrics::stateColor(status);
 }
 
-QString CatMetrics::stateName(const QString& status) const
+QString CatMetrics::stateName(ClaudeStatus status) const
 {
-    return claudeStatusDisplayName(claudeStatusFromText(status).value_or(ClaudeStatus::idle));
+    return claudeStatusDisplayName(status);
 }
 
 QUrl CatMetrics::icon(const QString& symbol, const QColor& color) const

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "ClaudeStatus.h"
+#include "LayoutMetrics.h"
+#include "LayoutMode.h"
+
 #include <QColor>
 #include <QObject>
 #include <QSizeF>
@@ -9,7 +13,7 @@
 #include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
-// LayoutMetrics for QML. Layouts and states are passed by their texts ("grid", "needs_input").
+// LayoutMetrics for QML.
 class CatMetrics : public QObject
 {
     Q_OBJECT
@@ -17,7 +21,7 @@ class CatMetrics : public QObject
     QML_SINGLETON
     // {label, side, toolTip} for S, M, L, XL.
     Q_PROPERTY(QVariantList sizeChoices READ sizeChoices CONSTANT)
-    // {mode, icon, toolTip} for grid, horizontal bar, list.
+    // {mode (a LayoutMode), name (its raw value), symbol, toolTip} for grid, horizontal bar, list.
     Q_PROPERTY(QVariantList layoutChoices READ layoutChoices CONSTANT)
 
 public:
@@ -26,18 +30,18 @@ public:
     QVariantList sizeChoices() const;
     QVariantList layoutChoices() const;
 
-    // "compact", "single" or "multi".
-    Q_INVOKABLE QString content(bool isCompactMode, bool usesSingleCatView) const;
-    Q_INVOKABLE QSizeF containerSize(const QString& layoutMode, double windowSize, int sessionCount) const;
+    Q_INVOKABLE LayoutMetrics::Content content(bool isCompactMode, bool usesSingleCatView) const;
+    Q_INVOKABLE QSizeF containerSize(LayoutModeType::LayoutMode layoutMode, double windowSize,
+                                     int sessionCount) const;
     Q_INVOKABLE int gridColumns(int count) const;
     Q_INVOKABLE double gridCellSize(QSizeF containerSize, int count) const;
     Q_INVOKABLE double horizontalBarCatSize(double containerHeight) const;
     // The fields of LayoutMetrics::InstanceCat by name.
     Q_INVOKABLE QVariantMap instanceCat(double size) const;
     Q_INVOKABLE bool isSelectedSize(double side, double windowSize) const;
-    Q_INVOKABLE QString layoutViewIdentity(const QString& layoutMode) const;
-    Q_INVOKABLE QColor stateColor(const QString& status) const;
-    Q_INVOKABLE QString stateName(const QString& status) const;
+    Q_INVOKABLE QString layoutViewIdentity(LayoutModeType::LayoutMode layoutMode) const;
+    Q_INVOKABLE QColor stateColor(ClaudeStatusType::ClaudeStatus status) const;
+    Q_INVOKABLE QString stateName(ClaudeStatusType::ClaudeStatus status) const;
     // An icon named after the symbol it stands for, drawn in the colour given.
     Q_INVOKABLE QUrl icon(const QString& symbol, const QColor& color = Qt::white) const;
 };

@@ -1,19 +1,40 @@
 #include "DisplayServices.h"
 
 #include "IconProvider.h"
+#include "PreferencesManager.h"
 #include "QmlShared.h"
-#include "ViewPreferences.h"
 
 #include <QQmlEngine>
 
-DisplayServices::DisplayServices(StatusManager& statusManager, MultiSessionManager& sessionManager,
-                                 SkinManager& skinManager, ViewPreferences& preferences)
-    : m_status(statusManager), m_sessions(sessionManager), m_skins(skinManager)
+DisplayServices::DisplayServices(PreferencesManager& preferences, Options options, UsageEventSink track)
 {
-    QmlShared<StatusViewModel>::set(&m_status);
-    QmlShared<SessionListModel>::set(&m_sessions);
-    QmlShared<SkinCatalog>::set(&m_skins);
-    QmlShared<ViewPreferences>::set(&preferences);
+    PreferencesManager* prefs = &preferences;
+    const auto celebrationDuration = [prefs] { return prefs->celebrationDuration(); };
+    m_statusManager = std::make_unique<StatusManager>(StatusManager::defaultStatusFilePath(options.home),
+                                                      celebrationDuration);
+    m_skinManager = std::make_unique<SkinManager>(
+        options.customSkinsDirectory, options.bundledSkinsDirectory,
+        SkinSelectionStore{[prefs] { return prefs->selectedSkinID(); },
+                           [prefs](const QUuid& id) { prefs->setSelectedSkinID(id); }},
+        std::move(track), options.temporaryDirectory);
+    // New sessions get the bundled skins in turn.
+    m_multiSessionManager = std::make_unique<MultiSessionManager>(
+        MultiSessionManager::defaultSessionsDirectory(options.home), celebrationDuration,
+        [skins = m_skinManager.get()] { return std::optional(skins->nextBundledSkinId()); },
+        preferences.multiInstanceEnabled(), preferences.staleSessionTimeout(), options.sessionTiming);
+    MultiSessionManager* sessions = m_multiSessionManager.get();
+    QObject::connect(prefs, &PreferencesManager::multiInstanceEnabledChanged, sessions,
+                     [prefs, sessions] { sessions->setMultiInstanceEnabled(prefs->multiInstanceEnabled()); });
+    QObject::connect(prefs, &PreferencesManager::staleSessionTimeoutChanged, sessions,
+                     [prefs, sessions] { sessions->setStaleTimeout(prefs->staleSessionTimeout()); });
+
+    m_status = std::make_unique<StatusViewModel>(*m_statusManager);
+    m_sessions = std::make_unique<SessionListModel>(*m_multiSessionManager);
+    m_skins = std::make_unique<SkinCatalog>(*m_skinManager);
+    QmlShared<StatusViewModel>::set(m_status.get());
+    QmlShared<SessionListModel>::set(m_sessions.get());
+    QmlShared<SkinCatalog>::set(m_skins.get());
+    QmlShared<PreferencesManager>::set(prefs);
 }
 
 DisplayServices::~DisplayServices()
@@ -21,7 +42,8 @@ DisplayServices::~DisplayServices()
     QmlShared<StatusViewModel>::set(nullptr);
     QmlShared<SessionListModel>::set(nullptr);
     QmlShared<SkinCatalog>::set(nullptr);
-    QmlShared<ViewPreferences>::set(nullptr);
+    QmlShared<PreferencesManager>::set(nullptr);
+    m_statusManager->stopMonitoring();
 }
 
 void DisplayServices::prepareEngine(QQmlEngine& engine)

@@ -39,7 +39,7 @@ Item {
                 delegate: Item {
                     id: cell
                     required property string sessionId
-                    required property string status
+                    required property int status
                     required property string displayName
                     required property string cwdName
                     required property string skinId

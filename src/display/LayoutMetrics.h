@@ -4,6 +4,7 @@
 #include "LayoutMode.h"
 
 #include <QColor>
+#include <QObject>
 #include <QSizeF>
 #include <QString>
 #include <QUuid>
@@ -12,14 +13,19 @@
 
 // Every size, threshold and choice of the cat views that can be computed; the QML files only lay out.
 namespace LayoutMetrics {
+Q_NAMESPACE
 
-// What the panel shows.
+// What the panel shows. QML reads only enumerators that begin with a capital.
 enum class Content
 {
     compactStrip,
     singleCat,
     multiCat,
+    CompactStrip = compactStrip,
+    SingleCat = singleCat,
+    MultiCat = multiCat,
 };
+Q_ENUM_NS(Content)
 Content content(bool isCompactMode, bool usesSingleCatView);
 
 // Size of the multi-cat display for `sessionCount` entries (0 counts as 1) of side `windowSize`.

@@ -7,7 +7,7 @@ Item {
     id: root
 
     property string sessionId
-    property string status: "idle"
+    property int status: ClaudeStatus.Idle
     property string displayName
     property bool closable: true
     signal tapped()

@@ -37,7 +37,7 @@ Item {
                 delegate: Item {
                     id: line
                     required property string sessionId
-                    required property string status
+                    required property int status
                     required property string displayName
                     width: column.width - 2 * column.padding
                     height: row.implicitHeight

@@ -6,7 +6,7 @@ import Tabbywatch
 Item {
     id: root
 
-    readonly property string content: Metrics.content(Preferences.isCompactMode, Sessions.usesSingleCatView)
+    readonly property int content: Metrics.content(Preferences.isCompactMode, Sessions.usesSingleCatView)
     readonly property size multiCatSize: Metrics.containerSize(Preferences.layoutMode, Preferences.windowSize,
                                                                Sessions.instanceCount)
 
@@ -54,8 +54,8 @@ Item {
     Loader {
         id: loader
         anchors.centerIn: parent
-        sourceComponent: root.content === "compact" ? compactStrip
-                       : root.content === "single" ? singleCat : multiCat
+        sourceComponent: root.content === PanelContent.CompactStrip ? compactStrip
+                       : root.content === PanelContent.SingleCat ? singleCat : multiCat
     }
     Component {
         id: compactStrip
@@ -104,8 +104,8 @@ Item {
             opacity: Preferences.windowOpacity
             // A new identity builds the layout anew.
             readonly property string identity: Metrics.layoutViewIdentity(Preferences.layoutMode)
-            sourceComponent: Preferences.layoutMode === "grid" ? grid
-                           : Preferences.layoutMode === "list" ? list : bar
+            sourceComponent: Preferences.layoutMode === LayoutMode.Grid ? grid
+                           : Preferences.layoutMode === LayoutMode.List ? list : bar
         }
         Component {
             id: grid
@@ -162,7 +162,7 @@ Item {
                 Repeater {
                     model: Metrics.layoutChoices
                     delegate: ControlButton {
-                        objectName: "layoutButton-" + modelData.mode
+                        objectName: "layoutButton-" + modelData.name
                         anchors.verticalCenter: parent.verticalCenter
                         width: 26
                         height: 22

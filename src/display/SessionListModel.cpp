@@ -41,7 +41,7 @@ QVariant SessionListModel::targetData(const Row& row, int role)
     case SessionIdRole:
         return instance.sessionId;
     case StatusRole:
-        return claudeStatusText(instance.status);
+        return int(instance.status);
     case StatusNameRole:
         return claudeStatusDisplayName(instance.status);
     case StatusColorRole:

@@ -29,7 +29,7 @@ public:
     enum Role
     {
         SessionIdRole = Qt::UserRole + 1,
-        StatusRole,     // "idle", "working", "needs_input", "completed"
+        StatusRole,     // ClaudeStatus, as a number
         StatusNameRole, // Ready, Working..., ...
         StatusColorRole,
         DisplayNameRole, // folder name, with its number from 2 on

@@ -48,12 +48,9 @@ QVariantList SkinCatalog::customSkins() const
     return skinsOfType(m_skinManager.availableSkins(), SkinType::custom);
 }
 
-QUrl SkinCatalog::videoURL(const QString& status, const QString& skinId) const
+QUrl SkinCatalog::videoURL(ClaudeStatus status, const QString& skinId) const
 {
-    const auto state = claudeStatusFromText(status);
-    if (!state)
-        return {};
-    return m_skinManager.videoURL(*state, Skin::parseId(skinId));
+    return m_skinManager.videoURL(status, Skin::parseId(skinId));
 }
 
 QString SkinCatalog::skinName(const QString& skinId) const

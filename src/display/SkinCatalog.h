@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClaudeStatus.h"
+
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -33,16 +35,18 @@ public:
     QVariantList bundledSkins() const;
     QVariantList customSkins() const;
 
-    // The state's video ("idle", "working", "needs_input", "completed") in the skin with that id, or
-    // in the current skin when the id is empty or unknown. Empty for an unknown state.
-    Q_INVOKABLE QUrl videoURL(const QString& status, const QString& skinId = {}) const;
+    // The state's video in the skin with that id, or in the current skin when the id is empty or unknown.
+    Q_INVOKABLE QUrl videoURL(ClaudeStatusType::ClaudeStatus status, const QString& skinId = {}) const;
     // The name of the skin with that id, or of the current skin when there is none such.
     Q_INVOKABLE QString skinName(const QString& skinId) const;
     Q_INVOKABLE void selectSkin(const QString& skinId);
+    // "Create a Custom Skin": the application opens the skin library on skinLibraryRequested.
+    Q_INVOKABLE void showPreferencesOnSkinsTab() { emit skinLibraryRequested(); }
 
 signals:
     void currentSkinChanged();
     void availableSkinsChanged();
+    void skinLibraryRequested();
 
 private:
     SkinManager& m_skinManager;

@@ -15,9 +15,9 @@ StatusViewModel* StatusViewModel::create(QQmlEngine*, QJSEngine* engine)
     return QmlShared<StatusViewModel>::create(engine);
 }
 
-QString StatusViewModel::status() const
+ClaudeStatus StatusViewModel::status() const
 {
-    return claudeStatusText(m_statusManager.currentStatus());
+    return m_statusManager.currentStatus();
 }
 
 QString StatusViewModel::statusName() const

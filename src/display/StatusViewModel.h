@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClaudeStatus.h"
+
 #include <QColor>
 #include <QObject>
 #include <QString>
@@ -15,8 +17,7 @@ class StatusViewModel : public QObject
     Q_OBJECT
     QML_NAMED_ELEMENT(Status)
     QML_SINGLETON
-    // The state's text: "idle", "working", "needs_input" or "completed".
-    Q_PROPERTY(QString status READ status NOTIFY statusChanged)
+    Q_PROPERTY(ClaudeStatusType::ClaudeStatus status READ status NOTIFY statusChanged)
     Q_PROPERTY(QString statusName READ statusName NOTIFY statusChanged)
     Q_PROPERTY(QColor statusColor READ statusColor NOTIFY statusChanged)
 
@@ -25,7 +26,7 @@ public:
 
     static StatusViewModel* create(QQmlEngine*, QJSEngine* engine);
 
-    QString status() const;
+    ClaudeStatus status() const;
     QString statusName() const;
     QColor statusColor() const;
 

@@ -173,7 +173,7 @@ Item {
                 }
                 onCreateRequested: {
                     cat.showingSkinSelector = false
-                    Preferences.showPreferencesOnSkinsTab()
+                    Skins.showPreferencesOnSkinsTab()
                 }
                 onVisibleChanged: if (!visible) cat.showingSkinSelector = false
                 Component.onCompleted: openBelowOrAbove()

@@ -25,10 +25,8 @@ private slots:
     void platformOverride();
 
     void init();
-    void cleanup();
     void firstStartTopRightThenSizedKeepingTheTopEdge();
     void positionIsSavedAndRestored();
-    void positionOnNoScreenFallsBackToTheCorner();
     void followsCompactModeAndSessions();
     void closingOnlyHides();
 
@@ -128,11 +126,6 @@ void TestFloatingPanel::init()
     m_dir = std::make_unique<QTemporaryDir>();
 }
 
-void TestFloatingPanel::cleanup()
-{
-    m_dir.reset();
-}
-
 std::unique_ptr<ApplicationServices> TestFloatingPanel::makeServices()
 {
     ApplicationServices::Paths paths{m_dir->filePath("home"), m_dir->filePath("config/autostart"),
@@ -189,16 +182,13 @@ void TestFloatingPanel::positionIsSavedAndRestored()
     FloatingPanelController controller(*services);
     controller.setupFloatingPanel();
     QCOMPARE(controller.floatingPanel()->position(), QPoint(100, 150));
-}
 
-void TestFloatingPanel::positionOnNoScreenFallsBackToTheCorner()
-{
-    auto services = makeServices();
-    // Where a screen that is now unplugged used to be.
-    services->preferences().saveWindowPosition(QPointF(available().right() + 5000, 4000));
-    FloatingPanelController controller(*services);
-    controller.setupFloatingPanel();
-    QCOMPARE(controller.floatingPanel()->position(), FloatingPanel::defaultPosition(available()));
+    // Where a screen that is now unplugged used to be: back to the corner.
+    auto unplugged = makeServices();
+    unplugged->preferences().saveWindowPosition(QPointF(available().right() + 5000, 4000));
+    FloatingPanelController again(*unplugged);
+    again.setupFloatingPanel();
+    QCOMPARE(again.floatingPanel()->position(), FloatingPanel::defaultPosition(available()));
 }
 
 void TestFloatingPanel::followsCompactModeAndSessions()
@@ -215,14 +205,12 @@ void TestFloatingPanel::followsCompactModeAndSessions()
     QCOMPARE(panel->cornerRadius(), 12);
     QCOMPARE(panel->position(), QPoint(40, top));
     // The size buttons announce a new size; the strip keeps its own.
-    services->preferences().setWindowSize(400);
-    emit services->notifications().windowSizeChanged();
+    services->preferences().chooseWindowSize(400);
     QCOMPARE(panel->size(), QSize(180, 56));
 
     services->preferences().setCompactMode(false);
     QCOMPARE(panel->size(), QSize(400, 400));
-    services->preferences().setWindowSize(200);
-    emit services->notifications().windowSizeChanged();
+    services->preferences().chooseWindowSize(200);
     QCOMPARE(panel->size(), QSize(200, 200));
 
     // Two sessions in the bar: the panel grows without being asked, keeping its top edge.
@@ -239,8 +227,7 @@ void TestFloatingPanel::followsCompactModeAndSessions()
     // Placed near the right edge, a wider layout moves left rather than leave cats off screen.
     services->preferences().setLayoutMode(LayoutMode::horizontalBar);
     panel->setPosition(available().right() - 250, top);
-    services->preferences().setWindowSize(300);
-    emit services->notifications().windowSizeChanged();
+    services->preferences().chooseWindowSize(300);
     QCOMPARE(panel->size(), QSize(2 * 308 + 16, 340));
     QCOMPARE(panel->geometry().right(), available().right());
     QCOMPARE(panel->position().y(), top);
@@ -248,8 +235,7 @@ void TestFloatingPanel::followsCompactModeAndSessions()
     // Never larger than the screen: the bar scrolls instead.
     const QSize wanted(2 * 608 + 16, 640);
     QVERIFY(wanted.width() > available().width());
-    services->preferences().setWindowSize(600);
-    emit services->notifications().windowSizeChanged();
+    services->preferences().chooseWindowSize(600);
     QCOMPARE(panel->size(), wanted.boundedTo(available().size()));
     QCOMPARE(panel->position().x(), available().left());
 }

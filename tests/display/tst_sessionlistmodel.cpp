@@ -85,7 +85,7 @@ void TestSessionListModel::rowsFollowTheDisplayOrder()
     QCOMPARE(ids, QStringList(m_manager->orderedSessionIds()));
     const int b = int(ids.indexOf("b"));
     QCOMPARE(m_model->index(b).data(SessionListModel::DisplayNameRole).toString(), QStringLiteral("api (2)"));
-    QCOMPARE(m_model->index(b).data(SessionListModel::StatusRole).toString(), QStringLiteral("needs_input"));
+    QCOMPARE(m_model->index(b).data(SessionListModel::StatusRole).toInt(), int(ClaudeStatus::needsInput));
     QCOMPARE(m_model->index(b).data(SessionListModel::StatusNameRole).toString(),
              QStringLiteral("Needs Input"));
     QCOMPARE(m_model->index(b).data(SessionListModel::CwdNameRole).toString(), QStringLiteral("api"));
@@ -108,7 +108,7 @@ void TestSessionListModel::stateChangeUpdatesTheRowInPlace()
     QSignalSpy inserted(m_model.get(), &QAbstractItemModel::rowsInserted);
     QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
     write("a", "working", "/w/api");
-    QTRY_COMPARE(m_model->index(a).data(SessionListModel::StatusRole).toString(), QStringLiteral("working"));
+    QTRY_COMPARE(m_model->index(a).data(SessionListModel::StatusRole).toInt(), int(ClaudeStatus::working));
     QCOMPARE(removed.count(), 0);
     QCOMPARE(inserted.count(), 0);
     // Only the state's roles changed, so a cat whose state stays is not told anything.

@@ -2,11 +2,7 @@
 
 #include "AppNotifications.h"
 #include "DisplayServices.h"
-#include "FloatingPanelPreferences.h"
-#include "MultiSessionManager.h"
 #include "PreferencesManager.h"
-#include "SkinManager.h"
-#include "StatusManager.h"
 #include "TestClips.h"
 #include "TestFiles.h"
 
@@ -27,23 +23,12 @@ QmlFixture::QmlFixture(const QString& bundledSkinsDirectory, QObject* parent) : 
                                     QSettings::IniFormat),
         m_notifications.get(),
         AutostartEntry(m_dir.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/true")));
-    m_statusManager =
-        std::make_unique<StatusManager>(StatusManager::defaultStatusFilePath(home), [] { return 0.0; });
     makeCustomSkin(QStringLiteral("My Own Cat"));
-    m_skinManager = std::make_unique<SkinManager>(
-        m_dir.filePath(QStringLiteral("skins")), bundledSkinsDirectory,
-        SkinSelectionStore{[this] { return m_preferences->selectedSkinID(); },
-                           [this](const QUuid& id) { m_preferences->setSelectedSkinID(id); }},
-        [](const QString&, const std::optional<QVariantMap>&) {}, m_dir.filePath(QStringLiteral("tmp")));
-    m_sessionManager = std::make_unique<MultiSessionManager>(
-        MultiSessionManager::defaultSessionsDirectory(home), [] { return 0.0; },
-        [this]() -> std::optional<QUuid> { return m_skinManager->nextBundledSkinId(); }, true, 1800.0,
-        MultiSessionTiming{50ms, 60000ms});
-    connect(m_preferences.get(), &PreferencesManager::multiInstanceEnabledChanged, m_sessionManager.get(),
-            &MultiSessionManager::setMultiInstanceEnabled);
-    m_viewPreferences = std::make_unique<FloatingPanelPreferences>(*m_preferences, *m_notifications);
-    m_display = std::make_unique<DisplayServices>(*m_statusManager, *m_sessionManager, *m_skinManager,
-                                                  *m_viewPreferences);
+    m_display = std::make_unique<DisplayServices>(
+        *m_preferences,
+        DisplayServices::Options{home, m_dir.filePath(QStringLiteral("skins")), bundledSkinsDirectory,
+                                 m_dir.filePath(QStringLiteral("tmp")), MultiSessionTiming{50ms, 60000ms}},
+        [](const QString&, const std::optional<QVariantMap>&) {});
 
     auto count = [this](int& counter) {
         return [this, &counter] {
@@ -54,15 +39,10 @@ QmlFixture::QmlFixture(const QString& bundledSkinsDirectory, QObject* parent) : 
     connect(m_notifications.get(), &AppNotifications::windowSizeChanged, this, count(m_windowSizeNotices));
     connect(m_notifications.get(), &AppNotifications::layoutModeChanged, this, count(m_layoutModeNotices));
     connect(m_notifications.get(), &AppNotifications::compactModeChanged, this, count(m_compactModeNotices));
-    connect(m_viewPreferences.get(), &ViewPreferences::skinLibraryRequested, this,
-            count(m_skinLibraryRequests));
+    connect(&m_display->skins(), &SkinCatalog::skinLibraryRequested, this, count(m_skinLibraryRequests));
 }
 
-QmlFixture::~QmlFixture()
-{
-    m_display.reset();
-    m_statusManager->stopMonitoring();
-}
+QmlFixture::~QmlFixture() = default;
 
 void QmlFixture::makeCustomSkin(const QString& name)
 {
@@ -94,14 +74,16 @@ void QmlFixture::reset()
     m_preferences->setCompactMode(false);
     m_preferences->setLayoutMode(LayoutMode::horizontalBar);
     m_preferences->setMultiInstanceEnabled(true);
-    m_skinManager->selectSkin(Skin::defaultSkinId());
-    for (const QString& id : QStringList(m_sessionManager->orderedSessionIds()))
-        m_sessionManager->dismissSession(id);
+    // A completed cat stays so until the test moves it on.
+    m_preferences->setCelebrationDuration(0);
+    m_display->skinManager().selectSkin(Skin::defaultSkinId());
+    for (const QString& id : QStringList(m_display->multiSessionManager().orderedSessionIds()))
+        m_display->multiSessionManager().dismissSession(id);
     // Files written while nothing was monitoring would come back at the first scan.
-    QDir sessions(m_sessionManager->sessionsDirectory());
+    QDir sessions(m_display->multiSessionManager().sessionsDirectory());
     for (const QString& name : sessions.entryList({QStringLiteral("*.json")}, QDir::Files))
         sessions.remove(name);
-    if (m_statusManager->isMonitoring())
+    if (m_display->statusManager().isMonitoring())
         writeStatus(QStringLiteral("idle"));
     resetNotices();
 }
@@ -115,7 +97,7 @@ void QmlFixture::resetNotices()
 void QmlFixture::writeStatus(const QString& status)
 {
     const QJsonObject record{{"status", status}, {"timestamp", "2025-01-15T10:30:45Z"}};
-    const QString path = m_statusManager->statusFilePath();
+    const QString path = m_display->statusManager().statusFilePath();
     QDir().mkpath(QFileInfo(path).path());
     if (!QFile::exists(path)) {
         QFile file(path);
@@ -128,7 +110,7 @@ void QmlFixture::writeSession(const QString& sessionId, const QString& status, c
 {
     const QJsonObject record{
         {"session_id", sessionId}, {"status", status}, {"cwd", cwd}, {"timestamp", "2025-01-15T10:30:45Z"}};
-    const QString directory = m_sessionManager->sessionsDirectory();
+    const QString directory = m_display->multiSessionManager().sessionsDirectory();
     QDir().mkpath(directory);
     TestFiles::replaceByRename(directory + u'/' + sessionId + QStringLiteral(".json"),
                                QJsonDocument(record).toJson(QJsonDocument::Compact));
@@ -136,55 +118,31 @@ void QmlFixture::writeSession(const QString& sessionId, const QString& status, c
 
 bool QmlFixture::sessionFileExists(const QString& sessionId) const
 {
-    return QFile::exists(m_sessionManager->sessionsDirectory() + u'/' + sessionId + QStringLiteral(".json"));
+    return QFile::exists(m_display->multiSessionManager().sessionsDirectory() + u'/' + sessionId +
+                         QStringLiteral(".json"));
 }
 
 QString QmlFixture::focusedSessionId() const
 {
-    return m_sessionManager->focusedSessionIdText();
+    return m_display->multiSessionManager().focusedSessionIdText();
 }
 
 QString QmlFixture::sessionSkinId(const QString& sessionId) const
 {
-    const auto found = m_sessionManager->instances().constFind(sessionId);
-    if (found == m_sessionManager->instances().cend() || !found->selectedSkinId)
+    const auto found = m_display->multiSessionManager().instances().constFind(sessionId);
+    if (found == m_display->multiSessionManager().instances().cend() || !found->selectedSkinId)
         return {};
     return Skin::idText(*found->selectedSkinId);
 }
 
 bool QmlFixture::sessionsMonitored() const
 {
-    return m_sessionManager->isMonitoring();
-}
-
-void QmlFixture::setWindowSize(double side)
-{
-    m_preferences->setWindowSize(side);
-}
-
-void QmlFixture::setShowOverlay(bool show)
-{
-    m_preferences->setShowOverlay(show);
-}
-
-void QmlFixture::setCompactMode(bool compact)
-{
-    m_preferences->setCompactMode(compact);
-}
-
-void QmlFixture::setLayoutMode(const QString& mode)
-{
-    m_preferences->setLayoutMode(layoutModeFromRawValue(mode).value_or(LayoutMode::horizontalBar));
-}
-
-void QmlFixture::setMultiInstanceEnabled(bool enabled)
-{
-    m_preferences->setMultiInstanceEnabled(enabled);
+    return m_display->multiSessionManager().isMonitoring();
 }
 
 QString QmlFixture::skinId(const QString& name) const
 {
-    for (const Skin& skin : m_skinManager->availableSkins()) {
+    for (const Skin& skin : m_display->skinManager().availableSkins()) {
         if (skin.name == name)
             return skin.idText();
     }
@@ -194,7 +152,7 @@ QString QmlFixture::skinId(const QString& name) const
 QStringList QmlFixture::skinNames() const
 {
     QStringList names;
-    for (const Skin& skin : m_skinManager->availableSkins())
+    for (const Skin& skin : m_display->skinManager().availableSkins())
         names << skin.name;
     return names;
 }

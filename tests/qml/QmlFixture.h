@@ -8,15 +8,11 @@
 
 class AppNotifications;
 class DisplayServices;
-class FloatingPanelPreferences;
-class MultiSessionManager;
 class PreferencesManager;
-class SkinManager;
-class StatusManager;
 
 // The real services against a temporary home, settings file and custom skins folder, as the views'
 // singletons see them, and the few things the QML tests do from outside: write the status files,
-// set preferences the views cannot set, and count the shell's notifications.
+// look into the session manager, and count the shell's notifications.
 class QmlFixture : public QObject
 {
     Q_OBJECT
@@ -46,12 +42,6 @@ public:
     Q_INVOKABLE QString sessionSkinId(const QString& sessionId) const;
     Q_INVOKABLE bool sessionsMonitored() const;
 
-    Q_INVOKABLE void setWindowSize(double side);
-    Q_INVOKABLE void setShowOverlay(bool show);
-    Q_INVOKABLE void setCompactMode(bool compact);
-    Q_INVOKABLE void setLayoutMode(const QString& mode);
-    Q_INVOKABLE void setMultiInstanceEnabled(bool enabled);
-
     // The id of the skin with that name, upper case; empty when there is none.
     Q_INVOKABLE QString skinId(const QString& name) const;
     Q_INVOKABLE QStringList skinNames() const;
@@ -65,10 +55,6 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<AppNotifications> m_notifications;
     std::unique_ptr<PreferencesManager> m_preferences;
-    std::unique_ptr<StatusManager> m_statusManager;
-    std::unique_ptr<MultiSessionManager> m_sessionManager;
-    std::unique_ptr<SkinManager> m_skinManager;
-    std::unique_ptr<FloatingPanelPreferences> m_viewPreferences;
     std::unique_ptr<DisplayServices> m_display;
     int m_windowSizeNotices = 0;
     int m_layoutModeNotices = 0;

@@ -19,7 +19,7 @@ TestCase {
 
     function init() {
         Fixture.reset()
-        Fixture.setCompactMode(true)
+        Preferences.isCompactMode = true
         Fixture.resetNotices()
     }
 
@@ -53,8 +53,8 @@ TestCase {
     function test_click_acknowledges_a_completed_state() {
         const strip = createTemporaryObject(stripComponent, testCase)
         Fixture.writeStatus("completed")
-        tryCompare(Status, "status", "completed")
+        tryCompare(Status, "status", ClaudeStatus.Completed)
         mouseClick(findChild(strip, "stripArea"), 30, 20)
-        tryCompare(Status, "status", "idle")
+        tryCompare(Status, "status", ClaudeStatus.Idle)
     }
 }

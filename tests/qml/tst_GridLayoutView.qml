@@ -33,7 +33,7 @@ TestCase {
     function fill(count) {
         sessions.clear()
         for (let i = 0; i < count; ++i)
-            sessions.append({sessionId: "s" + i, status: "idle", displayName: "project " + i,
+            sessions.append({sessionId: "s" + i, status: ClaudeStatus.Idle, displayName: "project " + i,
                              cwdName: "project", skinId: ""})
     }
 

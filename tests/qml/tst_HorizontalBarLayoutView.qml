@@ -14,9 +14,9 @@ TestCase {
 
     ListModel {
         id: sessions
-        ListElement { sessionId: "a"; status: "working"; displayName: "api"; cwdName: "api"; skinId: "" }
-        ListElement { sessionId: "b"; status: "idle"; displayName: "web"; cwdName: "web"; skinId: "" }
-        ListElement { sessionId: "c"; status: "completed"; displayName: "cli"; cwdName: "cli"; skinId: "" }
+        ListElement { sessionId: "a"; status: ClaudeStatus.Working; displayName: "api"; cwdName: "api"; skinId: "" }
+        ListElement { sessionId: "b"; status: ClaudeStatus.Idle; displayName: "web"; cwdName: "web"; skinId: "" }
+        ListElement { sessionId: "c"; status: ClaudeStatus.Completed; displayName: "cli"; cwdName: "cli"; skinId: "" }
     }
     Component {
         id: barComponent
@@ -45,7 +45,7 @@ TestCase {
                 cats.push(row.children[i].children[0])
         }
         compare(cats.length, 3)
-        compare(cats.map(cat => cat.status), ["working", "idle", "completed"])
+        compare(cats.map(cat => cat.status), [ClaudeStatus.Working, ClaudeStatus.Idle, ClaudeStatus.Completed])
         for (const cat of cats)
             compare(cat.size, 200)
         mouseClick(cats[2], 100, 100)

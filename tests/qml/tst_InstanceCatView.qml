@@ -17,7 +17,7 @@ TestCase {
         id: catComponent
         InstanceCatView {
             sessionId: "s1"
-            status: "working"
+            status: ClaudeStatus.Working
             displayName: "webapp"
             cwdName: "webapp"
         }

@@ -16,7 +16,7 @@ TestCase {
         ListInstanceRow {
             width: 250
             sessionId: "abc"
-            status: "working"
+            status: ClaudeStatus.Working
             displayName: "api (2)"
         }
     }

@@ -48,7 +48,7 @@ TestCase {
 
     function test_one_row_per_session_and_their_actions() {
         for (let i = 0; i < 8; ++i)
-            sessions.append({sessionId: "s" + i, status: i % 2 ? "working" : "needs_input",
+            sessions.append({sessionId: "s" + i, status: i % 2 ? ClaudeStatus.Working : ClaudeStatus.NeedsInput,
                              displayName: "project " + i, cwdName: "", skinId: ""})
         const list = createTemporaryObject(listComponent, testCase,
                                           {width: 250, height: 340, containerSize: Qt.size(250, 340)})

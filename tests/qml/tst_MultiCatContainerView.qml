@@ -67,7 +67,7 @@ TestCase {
         createTemporaryObject(containerComponent, testCase)
         verify(Fixture.sessionsMonitored())
         Fixture.writeStatus("working")
-        tryCompare(Status, "status", "working")
+        tryCompare(Status, "status", ClaudeStatus.Working)
     }
 
     function test_content_follows_compact_mode_and_sessions() {
@@ -80,10 +80,10 @@ TestCase {
         Fixture.writeSession(sessionId(), "idle", "/w/web")
         tryCompare(Sessions, "count", 2)
         tryVerify(() => content(view) === "multiCat")
-        Fixture.setCompactMode(true)
+        Preferences.isCompactMode = true
         tryVerify(() => content(view) === "compactStrip")
-        Fixture.setCompactMode(false)
-        Fixture.setMultiInstanceEnabled(false)
+        Preferences.isCompactMode = false
+        Preferences.multiInstanceEnabled = false
         tryVerify(() => content(view) === "singleCat")
     }
 
@@ -97,7 +97,7 @@ TestCase {
         verify(findChild(multi, "layoutButton-horizontalBar").selected)
 
         mouseClick(findChild(multi, "layoutButton-grid"))
-        compare(Preferences.layoutMode, "grid")
+        compare(Preferences.layoutMode, LayoutMode.Grid)
         compare(Fixture.layoutModeNotices, 2)
         tryCompare(layout.item, "objectName", "grid-grid")
         const grid = layout.item
@@ -164,8 +164,8 @@ TestCase {
     }
 
     function test_a_panel_smaller_than_asked_for_makes_the_grid_cats_smaller() {
-        Fixture.setLayoutMode("grid")
-        Fixture.setWindowSize(400)
+        Preferences.layoutMode = LayoutMode.Grid
+        Preferences.windowSize = 400
         // The panel stops at the screen's edges, here 600 x 400 instead of 832 x 480.
         const view = createTemporaryObject(containerComponent, testCase, {width: 600, height: 400})
         twoSessions()

@@ -76,7 +76,7 @@ TestCase {
     }
 
     function test_pill_stays_hidden_without_overlay() {
-        Fixture.setShowOverlay(false)
+        Preferences.showOverlay = false
         const cat = makeCat()
         hover(cat)
         tryCompare(findChild(cat, "sizeControls"), "opacity", 1)
@@ -87,16 +87,16 @@ TestCase {
         const cat = makeCat()
         const area = findChild(cat, "catArea")
         Fixture.writeStatus("working")
-        tryCompare(Status, "status", "working")
+        tryCompare(Status, "status", ClaudeStatus.Working)
         mouseClick(area)
         wait(50)
-        compare(Status.status, "working")
+        compare(Status.status, ClaudeStatus.Working)
 
         Fixture.writeStatus("completed")
-        tryCompare(Status, "status", "completed")
+        tryCompare(Status, "status", ClaudeStatus.Completed)
         compare(Status.statusName, "Completed!")
         mouseClick(area)
-        tryCompare(Status, "status", "idle")
+        tryCompare(Status, "status", ClaudeStatus.Idle)
     }
 
     function test_size_buttons_assign_and_notify() {
@@ -117,7 +117,7 @@ TestCase {
         compare(Fixture.windowSizeNotices, 2)
 
         // A size that is none of the four selects no button; the cat still takes it.
-        Fixture.setWindowSize(175)
+        Preferences.windowSize = 175
         tryCompare(cat, "width", 175)
         for (const label of ["S", "M", "L", "XL"])
             verify(!findChild(cat, "sizeButton" + label).selected, label)
