@@ -42,20 +42,9 @@ void TestApplicationServices::skinsFollowThePreferencesAndReachSessions()
     QTemporaryDir dir;
     const QString defaultCat = "00000000-0000-0000-0000-000000000001";
     const QString orange = "3F6B2C1E-8A4D-4F7B-9C2E-5D1A7B3E9F04";
-    for (const auto& [id, name] : {std::pair{defaultCat, "Default Cat"}, std::pair{orange, "Orange Tabby"}}) {
-        QVERIFY(QDir().mkpath(dir.filePath("bundled/" + id)));
-        QFile metadata(dir.filePath("bundled/" + id + "/metadata.json"));
-        QVERIFY(metadata.open(QIODevice::WriteOnly));
-        metadata.write(
-            QStringLiteral(R"({"name":"%1","createdDate":"2025-01-15T10:30:00Z","type":"bundled",)"
-                           R"("idleVideoPath":"idle.mp4","workingVideoPath":"working.mp4",)"
-                           R"("needsInputVideoPath":"needs_input.mp4","completedVideoPath":"completed.mp4"})")
-                .arg(name)
-                .toUtf8());
-    }
     ApplicationServices::Paths paths{dir.filePath("home"), dir.filePath("config/autostart"),
                                      "/usr/bin/tabbywatch"};
-    paths.bundledSkinsDirectory = dir.filePath("bundled");
+    paths.bundledSkinsDirectory = QStringLiteral(TABBYWATCH_BUNDLED_SKINS);
     const QString settingsPath = dir.filePath("config/Tabbywatch/Tabbywatch.conf");
     {
         ApplicationServices services(paths, std::make_unique<QSettings>(settingsPath, QSettings::IniFormat));

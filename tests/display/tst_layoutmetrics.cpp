@@ -18,8 +18,6 @@ private slots:
     void gridCellSize();
     void instanceCatThresholds_data();
     void instanceCatThresholds();
-    void sizeButtons();
-    void identities();
     void folderName_data();
     void folderName();
 };
@@ -30,7 +28,6 @@ void TestLayoutMetrics::content_data()
     QTest::addColumn<bool>("single");
     QTest::addColumn<Content>("expected");
     QTest::newRow("compact wins over several sessions") << true << false << Content::compactStrip;
-    QTest::newRow("compact wins over one cat") << true << true << Content::compactStrip;
     QTest::newRow("one session or multi-cat off") << false << true << Content::singleCat;
     QTest::newRow("several sessions") << false << false << Content::multiCat;
 }
@@ -52,12 +49,10 @@ void TestLayoutMetrics::containerSize_data()
     QTest::newRow("grid, 5 sessions as 3 x 2") << LayoutMode::grid << 200.0 << 5 << QSizeF(664, 510);
     QTest::newRow("grid, 3 sessions as 2 x 2") << LayoutMode::grid << 200.0 << 3 << QSizeF(448, 510);
     QTest::newRow("grid, 1 session") << LayoutMode::grid << 200.0 << 1 << QSizeF(232, 280);
-    QTest::newRow("grid, 0 counts as 1") << LayoutMode::grid << 200.0 << 0 << QSizeF(232, 280);
     QTest::newRow("bar, 3 sessions") << LayoutMode::horizontalBar << 200.0 << 3 << QSizeF(640, 240);
     QTest::newRow("bar, 2 sessions at 150") << LayoutMode::horizontalBar << 150.0 << 2 << QSizeF(332, 190);
     QTest::newRow("list, 3 sessions") << LayoutMode::list << 200.0 << 3 << QSizeF(250, 190);
     QTest::newRow("list stops growing at 6") << LayoutMode::list << 200.0 << 8 << QSizeF(250, 340);
-    QTest::newRow("list, 10 sessions") << LayoutMode::list << 200.0 << 10 << QSizeF(250, 340);
     QTest::newRow("list at 300 is 300 wide") << LayoutMode::list << 300.0 << 2 << QSizeF(300, 140);
     QTest::newRow("list, 0 counts as 1") << LayoutMode::list << 150.0 << 0 << QSizeF(250, 90);
 }
@@ -81,7 +76,6 @@ void TestLayoutMetrics::gridColumnsAndRows_data()
     QTest::newRow("2") << 2 << 2 << 1;
     QTest::newRow("4") << 4 << 2 << 2;
     QTest::newRow("5") << 5 << 3 << 2;
-    QTest::newRow("9") << 9 << 3 << 3;
     QTest::newRow("10") << 10 << 4 << 3;
     QTest::newRow("17") << 17 << 4 << 5;
 }
@@ -153,32 +147,6 @@ void TestLayoutMetrics::instanceCatThresholds()
     QTEST(cat.titleFontSize, "titleFont");
     QTEST(cat.cwdFontSize, "cwdFont");
     QTEST(cat.removeButtonSize, "remove");
-}
-
-void TestLayoutMetrics::sizeButtons()
-{
-    QStringList labels;
-    for (const auto& choice : sizeChoices)
-        labels << QString::fromLatin1(choice.label) + u'=' + QString::number(choice.side);
-    QCOMPARE(labels, QStringList({"S=150", "M=200", "L=300", "XL=400"}));
-    QVERIFY(isSelectedSize(200, 200));
-    // A stored size between the choices selects none of them.
-    for (const auto& choice : sizeChoices)
-        QVERIFY(!isSelectedSize(choice.side, 175));
-    QVERIFY(!isSelectedSize(200, 200.5));
-    QCOMPARE(sizeToolTip(150), QStringLiteral("150px"));
-}
-
-void TestLayoutMetrics::identities()
-{
-    QCOMPARE(layoutViewIdentity(LayoutMode::grid), QStringLiteral("grid-grid"));
-    QCOMPARE(layoutViewIdentity(LayoutMode::horizontalBar), QStringLiteral("horizontal-horizontalBar"));
-    QCOMPARE(layoutViewIdentity(LayoutMode::list), QStringLiteral("list-list"));
-
-    const QUuid skin = QUuid::fromString(QStringLiteral("{0a1b2c3d-4e5f-6789-abcd-ef0123456789}"));
-    QCOMPARE(catViewIdentity(QStringLiteral("abc"), skin),
-             QStringLiteral("abc-0A1B2C3D-4E5F-6789-ABCD-EF0123456789"));
-    QCOMPARE(catViewIdentity(QStringLiteral("abc"), std::nullopt), QStringLiteral("abc-default"));
 }
 
 void TestLayoutMetrics::folderName_data()

@@ -27,8 +27,6 @@ private slots:
     void rowsFollowTheDisplayOrder();
     void stateChangeUpdatesTheRowInPlace();
     void newSkinRebuildsOnlyThatCat();
-    void dismissedSessionLeaves();
-    void singleCatFlagFollowsTheManager();
 
 private:
     void write(const QString& id, const QString& status, const QString& cwd);
@@ -148,34 +146,6 @@ void TestSessionListModel::newSkinRebuildsOnlyThatCat()
     QCOMPARE(log.lines(), QStringList("⚠️ Not a skin id: not a uuid"));
     QCOMPARE(other.data(SessionListModel::SkinIdRole).toString(),
              QStringLiteral("11111111-1111-1111-1111-111111111111"));
-}
-
-void TestSessionListModel::dismissedSessionLeaves()
-{
-    write("a", "idle", "/w/api");
-    write("b", "idle", "/w/web");
-    write("c", "idle", "/w/cli");
-    m_manager->startMonitoring();
-    QTRY_COMPARE(m_model->rowCount(), 3);
-    QSignalSpy count(m_model.get(), &SessionListModel::countChanged);
-    m_model->dismissSession("b");
-    QCOMPARE(m_model->rowCount(), 2);
-    QVERIFY(!column(SessionListModel::SessionIdRole).contains("b"));
-    QCOMPARE(count.count(), 1);
-    QVERIFY(!QFile::exists(m_dir + "/b.json"));
-}
-
-void TestSessionListModel::singleCatFlagFollowsTheManager()
-{
-    QSignalSpy flag(m_model.get(), &SessionListModel::usesSingleCatViewChanged);
-    QVERIFY(m_model->usesSingleCatView());
-    write("a", "idle", "/w/api");
-    write("b", "idle", "/w/web");
-    m_manager->startMonitoring();
-    QTRY_VERIFY(!m_model->usesSingleCatView());
-    QVERIFY(!flag.isEmpty());
-    m_manager->setMultiInstanceEnabled(false);
-    QVERIFY(m_model->usesSingleCatView());
 }
 
 QTEST_GUILESS_MAIN(TestSessionListModel)

@@ -21,14 +21,6 @@ TestCase {
             model: sessions
         }
     }
-    SignalSpy {
-        id: tapped
-        signalName: "instanceTapped"
-    }
-    SignalSpy {
-        id: closed
-        signalName: "instanceCloseRequested"
-    }
 
     function fill(count) {
         sessions.clear()
@@ -49,8 +41,6 @@ TestCase {
 
     function init() {
         Fixture.reset()
-        tapped.clear()
-        closed.clear()
     }
 
     function test_five_cats_in_three_columns() {
@@ -66,24 +56,6 @@ TestCase {
             verify(cat.showTitle && !cat.showCwd && cat.showStatus)
         }
         compare(shown[0].sessionId, "s0")
-    }
-
-    function test_cats_report_taps_and_removals() {
-        fill(2)
-        const grid = createTemporaryObject(gridComponent, testCase,
-                                          {width: 448, height: 280, containerSize: Qt.size(448, 280)})
-        tapped.target = grid
-        closed.target = grid
-        const second = cats(grid)[1]
-        mouseClick(second, second.size / 2, second.size / 2)
-        compare(tapped.count, 1)
-        compare(tapped.signalArguments[0][0], "s1")
-
-        mouseMove(second, second.size / 2, second.size / 2)
-        tryCompare(findChild(second, "topRow"), "opacity", 1)
-        mouseClick(findChild(second, "removeButton"))
-        compare(closed.count, 1)
-        compare(closed.signalArguments[0][0], "s1")
     }
 
     function test_empty_grid_shows_the_empty_state() {

@@ -22,16 +22,6 @@ TestCase {
             cwdName: "webapp"
         }
     }
-    Component {
-        id: popoverComponent
-        SkinPopover {
-            withSections: false
-        }
-    }
-    SignalSpy {
-        id: tapped
-        signalName: "tapped"
-    }
     SignalSpy {
         id: skinChosen
         signalName: "skinChosen"
@@ -39,7 +29,6 @@ TestCase {
 
     function init() {
         Fixture.reset()
-        tapped.clear()
         skinChosen.clear()
         mouseMove(testCase, testCase.width - 2, testCase.height - 2)
     }
@@ -90,31 +79,6 @@ TestCase {
         tryCompare(topRow, "visible", false)
     }
 
-    function test_small_cats_drop_what_does_not_fit_data() {
-        return [
-            {tag: "200", size: 200, skinButton: true, label: true, title: true},
-            {tag: "80", size: 80, skinButton: true, label: true, title: true},
-            {tag: "79", size: 79, skinButton: false, label: false, title: true},
-            {tag: "59", size: 59, skinButton: false, label: false, title: false},
-        ]
-    }
-
-    function test_small_cats_drop_what_does_not_fit(data) {
-        const cat = createTemporaryObject(catComponent, testCase, {size: data.size})
-        hover(cat)
-        tryCompare(findChild(cat, "topRow"), "opacity", 1)
-        compare(findChild(cat, "skinButton").visible, data.skinButton)
-        compare(findChild(cat, "statusPill").children[0].showsLabel, data.label)
-        compare(findChild(cat, "titleBlock").visible, data.title)
-    }
-
-    function test_click_taps() {
-        const cat = createTemporaryObject(catComponent, testCase, {size: 120})
-        tapped.target = cat
-        mouseClick(cat, 60, 60)
-        compare(tapped.count, 1)
-    }
-
     function test_popover_checks_the_session_skin_and_reports_a_choice() {
         const orange = Fixture.skinId("Orange Tabby")
         const cat = createTemporaryObject(catComponent, testCase, {size: 200, skinId: orange})
@@ -139,19 +103,6 @@ TestCase {
         compare(Skins.currentSkinName, "Default Cat")
     }
 
-    function test_session_without_a_skin_shows_the_current_one_unchecked() {
-        const cat = createTemporaryObject(catComponent, testCase, {size: 200, skinId: ""})
-        hover(cat)
-        const button = findChild(cat, "skinButton")
-        compare(button.skinName, "Default Cat")
-        tryCompare(findChild(cat, "topRow"), "opacity", 1)
-        const popover = openPopover(cat)
-        compare(visibleRows(popover).filter(row => row.checked).length, 0)
-        // A second press of the button closes it.
-        mouseClick(button)
-        waitUntilClosed(cat)
-    }
-
     function test_popover_closes_on_a_press_outside_and_on_escape() {
         const cat = createTemporaryObject(catComponent, testCase, {size: 200})
         hover(cat)
@@ -168,20 +119,6 @@ TestCase {
         tryCompare(popover, "active", true)
         keyClick(Qt.Key_Escape)
         waitUntilClosed(cat)
-    }
-
-    function test_no_divider_without_custom_skins() {
-        const popover = createTemporaryObject(popoverComponent, testCase, {
-            bundledSkins: [{id: "A", name: "One"}, {id: "B", name: "Two"}],
-            customSkins: [],
-            checkedId: "B"
-        })
-        popover.show()
-        tryCompare(popover, "visible", true)
-        waitForRendering(popover.contentItem)
-        compare(visibleRows(popover).map(row => row.checked), [false, true])
-        compare(findChild(popover.contentItem, "divider").visible, false)
-        popover.close()
     }
 
     function test_cat_that_cannot_be_seen_is_paused() {
