@@ -3,8 +3,6 @@
 #include "GstSupport.h"
 
 #include <QFile>
-#include <QUrl>
-#include <gst/pbutils/pbutils.h>
 
 namespace TestMedia {
 bool makeClip(const QString& path, const QString& description)
@@ -48,35 +46,5 @@ bool setQuarterTurn(const QString& path)
         return false;
     data.replace(matrix, identity.size(), quarterTurn);
     return file.seek(0) && file.write(data) == data.size();
-}
-
-Summary describe(const QString& path)
-{
-    Summary summary;
-    if (GstSupport::ensureInitialized())
-        return summary;
-    GstDiscoverer* discoverer = gst_discoverer_new(20 * GST_SECOND, nullptr);
-    GstDiscovererInfo* info =
-        gst_discoverer_discover_uri(discoverer, QUrl::fromLocalFile(path).toEncoded().constData(), nullptr);
-    if (info && gst_discoverer_info_get_result(info) == GST_DISCOVERER_OK) {
-        summary.ok = true;
-        GList* videos = gst_discoverer_info_get_video_streams(info);
-        GList* audios = gst_discoverer_info_get_audio_streams(info);
-        summary.audioStreams = int(g_list_length(audios));
-        if (videos) {
-            auto* video = GST_DISCOVERER_VIDEO_INFO(videos->data);
-            summary.width = int(gst_discoverer_video_info_get_width(video));
-            summary.height = int(gst_discoverer_video_info_get_height(video));
-            const guint denominator = gst_discoverer_video_info_get_framerate_denom(video);
-            if (denominator)
-                summary.frameRate = double(gst_discoverer_video_info_get_framerate_num(video)) / denominator;
-        }
-        gst_discoverer_stream_info_list_free(videos);
-        gst_discoverer_stream_info_list_free(audios);
-    }
-    if (info)
-        gst_discoverer_info_unref(info);
-    g_object_unref(discoverer);
-    return summary;
 }
 } // namespace TestMedia
