@@ -529,18 +529,18 @@ void VideoProcessor::encode(const QString& source, const QString& output, const 
         }
         return std::clamp(double(position) / double(*current->durationNs), 0.0, 1.0);
     });
-    current->pipeline->start(progress,
-                             [=, failurePrefix = steps.failurePrefix,
-                              successLine = steps.successLine](const MediaPipeline::Result& result) {
-                                 if (!result) {
-                                     logLine(failurePrefix + result.error().description);
-                                     completion(std::unexpected(result.error()));
-                                     return;
-                                 }
-                                 progress(1.0);
-                                 logLine(successLine);
-                                 completion(output);
-                             });
+    auto finish = [=, failurePrefix = steps.failurePrefix,
+                   successLine = steps.successLine](const MediaPipeline::Result& result) {
+        if (!result) {
+            logLine(failurePrefix + result.error().description);
+            completion(std::unexpected(result.error()));
+            return;
+        }
+        progress(1.0);
+        logLine(successLine);
+        completion(output);
+    };
+    current->pipeline->start(progress, std::move(finish));
 }
 
 // ---- thumbnails ----
