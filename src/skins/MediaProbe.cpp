@@ -98,19 +98,6 @@ std::optional<GstVideoOrientationMethod> orientationFromTags(GstPad* pad)
 }
 } // namespace
 
-bool MediaInfo::swapsAxes() const
-{
-    switch (orientation) {
-    case GST_VIDEO_ORIENTATION_90R:
-    case GST_VIDEO_ORIENTATION_90L:
-    case GST_VIDEO_ORIENTATION_UL_LR:
-    case GST_VIDEO_ORIENTATION_UR_LL:
-        return true;
-    default:
-        return false;
-    }
-}
-
 MediaProbe::MediaProbe(QString path, bool withFirstFrame, QObject* parent)
     : QObject(parent), m_path(std::move(path)), m_withFirstFrame(withFirstFrame)
 {}

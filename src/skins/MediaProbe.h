@@ -24,10 +24,6 @@ struct MediaInfo
     std::optional<qint64> durationNs;
     // Upright; only when the probe was asked for it.
     QImage firstFrame;
-
-    bool swapsAxes() const;
-    int uprightWidth() const { return swapsAxes() ? height : width; }
-    int uprightHeight() const { return swapsAxes() ? width : height; }
 };
 
 struct ProbeFailure

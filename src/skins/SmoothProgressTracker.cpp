@@ -35,9 +35,16 @@ void SmoothProgressTracker::tick()
 {
     if (m_currentProgress >= m_targetProgress)
         return;
-    const double step = std::max(0.15 * (m_targetProgress - m_currentProgress), 0.005);
-    m_currentProgress = std::min(m_currentProgress + step, m_targetProgress);
+    m_currentProgress = nextProgress(m_currentProgress, m_targetProgress);
     report();
+}
+
+double SmoothProgressTracker::nextProgress(double current, double target)
+{
+    if (current >= target)
+        return current;
+    const double step = std::max(0.15 * (target - current), 0.005);
+    return std::min(current + step, target);
 }
 
 void SmoothProgressTracker::report()

@@ -24,6 +24,8 @@ public:
     void stop();
     // One step of the timer.
     void tick();
+    // Where one step goes from current towards target; never back.
+    static double nextProgress(double current, double target);
 
     double currentProgress() const { return m_currentProgress; }
     double targetProgress() const { return m_targetProgress; }

@@ -4,6 +4,7 @@
 #include "Log.h"
 #include "MediaPipeline.h"
 #include "VideoEncoding.h"
+#include "VideoGeometry.h"
 
 #include <QDir>
 #include <QFile>
@@ -136,10 +137,78 @@ GstElement* addVideoFlip(GstBin* bin, GstVideoOrientationMethod orientation)
     return flip;
 }
 
-// Even sides: 4:2:0 video cannot have odd ones.
-int evenDown(int value)
+// What the shared part of a re-encode hands to the part that differs.
+struct EncodeGraph
 {
-    return value & ~1;
+    GstBin* bin = nullptr;
+    // Where the decoded picture comes out upright.
+    GstElement* upright = nullptr;
+    GstElement* muxer = nullptr;
+    // Set by a graph that keeps the sound.
+    GstElement* audioEntry = nullptr;
+};
+
+QSize uprightSize(const MediaInfo& info)
+{
+    return VideoGeometry::uprightSize({info.width, info.height}, info.orientation);
+}
+
+GstElement* addCompression(EncodeGraph& graph, QSize size, bool withAudio)
+{
+    GstBin* bin = graph.bin;
+    GstElement* encoder = nullptr;
+    GstElement* scaler = GstSupport::addElement(bin, "videoscale");
+    GstElement* shape = GstSupport::addElement(bin, "capsfilter");
+    GstElement* encoderHead = VideoEncoding::addH264Encoder(bin, H264Settings::forCompression(), &encoder);
+    GstElement* videoQueue = GstSupport::addElement(bin, "queue");
+    if (!scaler || !shape || !encoderHead || !videoQueue ||
+        !gst_element_link_many(graph.upright, scaler, shape, encoderHead, nullptr) ||
+        !gst_element_link(encoder, videoQueue) ||
+        !VideoEncoding::linkToMuxer(videoQueue, graph.muxer, "video_%u"))
+        return nullptr;
+    GstSupport::MiniObjectPtr<GstCaps> caps(gst_caps_new_simple(
+        "video/x-raw", "width", G_TYPE_INT, size.width(), "height", G_TYPE_INT, size.height(), nullptr));
+    g_object_set(shape, "caps", caps.get(), nullptr);
+    g_object_set(scaler, "add-borders", FALSE, nullptr);
+    if (!withAudio)
+        return encoder;
+    GstElement* convert = GstSupport::addElement(bin, "audioconvert");
+    GstElement* resample = GstSupport::addElement(bin, "audioresample");
+    GstElement* aac = GstSupport::addElement(bin, "avenc_aac");
+    if (!aac)
+        aac = GstSupport::addElement(bin, "voaacenc");
+    GstElement* audioQueue = GstSupport::addElement(bin, "queue");
+    if (!convert || !resample || !aac || !audioQueue ||
+        !gst_element_link_many(convert, resample, aac, audioQueue, nullptr) ||
+        !VideoEncoding::linkToMuxer(audioQueue, graph.muxer, "audio_%u"))
+        return nullptr;
+    graph.audioEntry = convert;
+    return encoder;
+}
+
+GstElement* addCrop(EncodeGraph& graph, QSize upright, const VideoGeometry::SquareCrop& square)
+{
+    GstBin* bin = graph.bin;
+    GstElement* encoder = nullptr;
+    GstElement* crop = GstSupport::addElement(bin, "videocrop");
+    GstElement* scaler = GstSupport::addElement(bin, "videoscale");
+    GstElement* rate = GstSupport::addElement(bin, "videorate");
+    GstElement* shape = GstSupport::addElement(bin, "capsfilter");
+    GstElement* encoderHead = VideoEncoding::addH264Encoder(bin, H264Settings::forCrop(), &encoder);
+    if (!crop || !scaler || !rate || !shape || !encoderHead ||
+        !gst_element_link_many(graph.upright, crop, scaler, rate, shape, encoderHead, nullptr) ||
+        !VideoEncoding::linkToMuxer(encoder, graph.muxer, "video_%u"))
+        return nullptr;
+    const QRect& kept = square.kept;
+    g_object_set(crop, "left", kept.x(), "right", upright.width() - kept.x() - kept.width(), "top", kept.y(),
+                 "bottom", upright.height() - kept.y() - kept.height(), nullptr);
+    g_object_set(scaler, "add-borders", FALSE, nullptr);
+    const int side = square.outputSide;
+    GstSupport::MiniObjectPtr<GstCaps> caps(gst_caps_new_simple(
+        "video/x-raw", "width", G_TYPE_INT, side, "height", G_TYPE_INT, side, "framerate", GST_TYPE_FRACTION,
+        VideoProcessor::croppedFrameRate, 1, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
+    g_object_set(shape, "caps", caps.get(), nullptr);
+    return encoder;
 }
 } // namespace
 
@@ -309,7 +378,21 @@ bool VideoProcessor::needsCompression(const QString& path, double limitMiB)
     return double(info.size()) / 1048576.0 > limitMiB;
 }
 
-// ---- compression ----
+// ---- compression and crop ----
+
+// The part of a re-encode that differs between compression and crop; the runner below does the rest.
+struct VideoProcessor::Encode
+{
+    const char* pipelineName;
+    ErrorCode setupFailure;  // the pipeline cannot be built
+    ErrorCode linkFailure;   // a decoded stream cannot be linked
+    ErrorCode missingStream; // the decoder ends without a stream a branch waits for
+    bool fastStart;
+    QString failurePrefix; // logged before the error's description
+    QString successLine;
+    // Adds the elements between the upright picture and the muxer; returns the x264enc or nullptr.
+    std::function<GstElement*(EncodeGraph&)> build;
+};
 
 void VideoProcessor::compressVideo(const QString& source, const QString& output, ProgressHandler progress,
                                    Completion completion)
@@ -320,86 +403,22 @@ void VideoProcessor::compressVideo(const QString& source, const QString& output,
             completion(std::unexpected(info.error().error));
             return;
         }
-        runCompression(source, output, *info, progress, completion);
+        const QSize size = VideoGeometry::compressedSize(uprightSize(*info));
+        const bool withAudio = info->hasAudio;
+        const Encode steps{
+            "compress",
+            failedToCreateExportSession,
+            exportFailed,
+            exportFailed,
+            true,
+            QStringLiteral("❌ Compression failed: "),
+            QStringLiteral("✅ Video compressed: ") + fileName(source) + QStringLiteral(" → ") +
+                fileName(output),
+            [size, withAudio](EncodeGraph& graph) { return addCompression(graph, size, withAudio); },
+        };
+        encode(source, output, *info, steps, progress, completion);
     });
 }
-
-void VideoProcessor::runCompression(const QString& source, const QString& output, const MediaInfo& info,
-                                    ProgressHandler progress, Completion completion)
-{
-    auto job = std::make_unique<Job>();
-    GstElement* pipeline = gst_pipeline_new("compress");
-    job->pipeline = new MediaPipeline(pipeline, MediaPipeline::Goal::endOfStream, job.get());
-    job->durationNs = info.durationNs;
-    GstBin* bin = GST_BIN(pipeline);
-    Routing& routing = *job->routing;
-    routing.pipeline = pipeline;
-    routing.linkFailure = error(exportFailed);
-    routing.missingStream = error(exportFailed);
-
-    // Fit inside 1920x1080 in the video's own orientation, never enlarging.
-    const int width = info.uprightWidth();
-    const int height = info.uprightHeight();
-    const bool portrait = height > width;
-    const double scale = std::min({1.0, double(portrait ? maximumShortSide : maximumLongSide) / width,
-                                   double(portrait ? maximumLongSide : maximumShortSide) / height});
-    const int targetWidth = std::max(2, evenDown(int(width * scale)));
-    const int targetHeight = std::max(2, evenDown(int(height * scale)));
-
-    GstElement* encoder = nullptr;
-    GstElement* muxer = VideoEncoding::addMp4Writer(bin, output, true);
-    GstElement* decoder = addDecoder(bin, source, job->routing);
-    GstElement* flip = addVideoFlip(bin, info.orientation);
-    GstElement* scaler = GstSupport::addElement(bin, "videoscale");
-    GstElement* size = GstSupport::addElement(bin, "capsfilter");
-    GstElement* encoderHead = VideoEncoding::addH264Encoder(bin, H264Settings::forCompression(), &encoder);
-    GstElement* videoQueue = GstSupport::addElement(bin, "queue");
-    bool built = muxer && decoder && flip && scaler && size && encoderHead && videoQueue &&
-                 gst_element_link_many(flip, scaler, size, encoderHead, nullptr) &&
-                 gst_element_link(encoder, videoQueue) &&
-                 VideoEncoding::linkToMuxer(videoQueue, muxer, "video_%u");
-    if (built) {
-        GstSupport::MiniObjectPtr<GstCaps> caps(gst_caps_new_simple(
-            "video/x-raw", "width", G_TYPE_INT, targetWidth, "height", G_TYPE_INT, targetHeight, nullptr));
-        g_object_set(size, "caps", caps.get(), nullptr);
-        g_object_set(scaler, "add-borders", FALSE, nullptr);
-        routing.videoEntry = flip;
-    }
-    if (built && info.hasAudio) {
-        GstElement* convert = GstSupport::addElement(bin, "audioconvert");
-        GstElement* resample = GstSupport::addElement(bin, "audioresample");
-        GstElement* aac = GstSupport::addElement(bin, "avenc_aac");
-        if (!aac)
-            aac = GstSupport::addElement(bin, "voaacenc");
-        GstElement* audioQueue = GstSupport::addElement(bin, "queue");
-        built = convert && resample && aac && audioQueue &&
-                gst_element_link_many(convert, resample, aac, audioQueue, nullptr) &&
-                VideoEncoding::linkToMuxer(audioQueue, muxer, "audio_%u");
-        routing.audioEntry = convert;
-    }
-    if (!built) {
-        delete job.release();
-        QMetaObject::invokeMethod(
-            this, [completion] { completion(std::unexpected(error(failedToCreateExportSession))); },
-            Qt::QueuedConnection);
-        return;
-    }
-    watchEncoderInput(encoder, job->routing);
-
-    runPipeline(std::move(job), progress, [=](const std::expected<void, SkinError>& result) {
-        if (!result) {
-            logLine(QStringLiteral("❌ Compression failed: ") + result.error().description);
-            completion(std::unexpected(result.error()));
-            return;
-        }
-        progress(1.0);
-        logLine(QStringLiteral("✅ Video compressed: ") + fileName(source) + QStringLiteral(" → ") +
-                fileName(output));
-        completion(output);
-    });
-}
-
-// ---- crop ----
 
 void VideoProcessor::cropToSquare(const QString& source, const QString& output, ProgressHandler progress,
                                   Completion completion)
@@ -410,13 +429,26 @@ void VideoProcessor::cropToSquare(const QString& source, const QString& output, 
             completion(std::unexpected(unreadable ? info.error().error : error(noVideoTrackFound)));
             return;
         }
-        // The stored size decides: a quarter turn does not make a square any less square.
-        if (std::abs(info->width - info->height) < squareTolerance) {
+        if (VideoGeometry::isSquare({info->width, info->height})) {
             logLine(QStringLiteral("✅ Video already square, skipping crop"));
             copySquare(source, output, progress, completion);
             return;
         }
-        runCrop(source, output, *info, progress, completion);
+        const QSize upright = uprightSize(*info);
+        const std::optional<VideoGeometry::SquareCrop> square = VideoGeometry::squareCrop(upright);
+        const Encode steps{
+            "crop",
+            failedToCreateCropExportSession,
+            failedToCreateCompositionTrack,
+            noVideoTrackFound,
+            false,
+            QStringLiteral("❌ Crop failed: "),
+            QStringLiteral("✅ Video cropped to square: ") + fileName(output),
+            [upright, square](EncodeGraph& graph) {
+                return square ? addCrop(graph, upright, *square) : nullptr;
+            },
+        };
+        encode(source, output, *info, steps, progress, completion);
     });
 }
 
@@ -447,72 +479,34 @@ void VideoProcessor::copySquare(const QString& source, const QString& output, Pr
     completion(output);
 }
 
-void VideoProcessor::runCrop(const QString& source, const QString& output, const MediaInfo& info,
-                             ProgressHandler progress, Completion completion)
+void VideoProcessor::encode(const QString& source, const QString& output, const MediaInfo& info,
+                            const Encode& steps, ProgressHandler progress, Completion completion)
 {
     auto job = std::make_unique<Job>();
-    GstElement* pipeline = gst_pipeline_new("crop");
+    GstElement* pipeline = gst_pipeline_new(steps.pipelineName);
     job->pipeline = new MediaPipeline(pipeline, MediaPipeline::Goal::endOfStream, job.get());
     job->durationNs = info.durationNs;
-    GstBin* bin = GST_BIN(pipeline);
     Routing& routing = *job->routing;
     routing.pipeline = pipeline;
-    routing.linkFailure = error(failedToCreateCompositionTrack);
-    routing.missingStream = error(noVideoTrackFound);
+    routing.linkFailure = error(steps.linkFailure);
+    routing.missingStream = error(steps.missingStream);
 
-    // The centre square of the upright picture; odd margins put the extra pixel on the right or bottom.
-    const int width = info.uprightWidth();
-    const int height = info.uprightHeight();
-    const int cropSide = evenDown(std::min(width, height));
-    const int side = std::min(cropSide, maximumShortSide);
-    const int left = (width - cropSide) / 2;
-    const int top = (height - cropSide) / 2;
-
-    GstElement* encoder = nullptr;
-    GstElement* muxer = VideoEncoding::addMp4Writer(bin, output, false);
+    GstBin* bin = GST_BIN(pipeline);
+    EncodeGraph graph{bin, nullptr, VideoEncoding::addMp4Writer(bin, output, steps.fastStart)};
     GstElement* decoder = addDecoder(bin, source, job->routing);
-    GstElement* flip = addVideoFlip(bin, info.orientation);
-    GstElement* crop = GstSupport::addElement(bin, "videocrop");
-    GstElement* scaler = GstSupport::addElement(bin, "videoscale");
-    GstElement* rate = GstSupport::addElement(bin, "videorate");
-    GstElement* shape = GstSupport::addElement(bin, "capsfilter");
-    GstElement* encoderHead = VideoEncoding::addH264Encoder(bin, H264Settings::forCrop(), &encoder);
-    const bool built = side >= 2 && muxer && decoder && flip && crop && scaler && rate && shape &&
-                       encoderHead &&
-                       gst_element_link_many(flip, crop, scaler, rate, shape, encoderHead, nullptr) &&
-                       VideoEncoding::linkToMuxer(encoder, muxer, "video_%u");
-    if (!built) {
-        delete job.release();
+    graph.upright = addVideoFlip(bin, info.orientation);
+    GstElement* encoder = graph.muxer && decoder && graph.upright ? steps.build(graph) : nullptr;
+    if (!encoder) {
+        job.reset();
         QMetaObject::invokeMethod(
-            this, [completion] { completion(std::unexpected(error(failedToCreateCropExportSession))); },
+            this, [completion, failure = error(steps.setupFailure)] { completion(std::unexpected(failure)); },
             Qt::QueuedConnection);
         return;
     }
-    g_object_set(crop, "left", left, "right", width - cropSide - left, "top", top, "bottom",
-                 height - cropSide - top, nullptr);
-    g_object_set(scaler, "add-borders", FALSE, nullptr);
-    GstSupport::MiniObjectPtr<GstCaps> caps(gst_caps_new_simple(
-        "video/x-raw", "width", G_TYPE_INT, side, "height", G_TYPE_INT, side, "framerate", GST_TYPE_FRACTION,
-        croppedFrameRate, 1, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
-    g_object_set(shape, "caps", caps.get(), nullptr);
-    routing.videoEntry = flip;
+    routing.videoEntry = graph.upright;
+    routing.audioEntry = graph.audioEntry;
     watchEncoderInput(encoder, job->routing);
 
-    runPipeline(std::move(job), progress, [=](const std::expected<void, SkinError>& result) {
-        if (!result) {
-            logLine(QStringLiteral("❌ Crop failed: ") + result.error().description);
-            completion(std::unexpected(result.error()));
-            return;
-        }
-        progress(1.0);
-        logLine(QStringLiteral("✅ Video cropped to square: ") + fileName(output));
-        completion(output);
-    });
-}
-
-void VideoProcessor::runPipeline(std::unique_ptr<Job> job, ProgressHandler progress,
-                                 std::function<void(std::expected<void, SkinError>)> completion)
-{
     if (m_job)
         m_job.release()->deleteLater();
     m_job = std::move(job);
@@ -535,7 +529,18 @@ void VideoProcessor::runPipeline(std::unique_ptr<Job> job, ProgressHandler progr
         }
         return std::clamp(double(position) / double(*current->durationNs), 0.0, 1.0);
     });
-    current->pipeline->start(std::move(progress), std::move(completion));
+    auto finish = [=, failurePrefix = steps.failurePrefix,
+                   successLine = steps.successLine](const MediaPipeline::Result& result) {
+        if (!result) {
+            logLine(failurePrefix + result.error().description);
+            completion(std::unexpected(result.error()));
+            return;
+        }
+        progress(1.0);
+        logLine(successLine);
+        completion(output);
+    };
+    current->pipeline->start(progress, std::move(finish));
 }
 
 // ---- thumbnails ----

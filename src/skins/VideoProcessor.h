@@ -40,12 +40,7 @@ public:
     };
 
     static constexpr double compressionLimitMiB = 5;
-    // Largest frame of a compressed file (either orientation) and largest side of a cropped one.
-    static constexpr int maximumLongSide = 1920;
-    static constexpr int maximumShortSide = 1080;
     static constexpr int croppedFrameRate = 30;
-    // Stored frames whose sides differ by less than this count as square.
-    static constexpr int squareTolerance = 10;
     static constexpr int finalizingPauseMs = 200;
 
     using Result = std::expected<QString, SkinError>;
@@ -80,17 +75,16 @@ public:
 
 private:
     struct Job;
+    struct Encode;
     static bool reportValidation(const QString& path, const MediaProbe::Result& result);
     QString newTemporaryPath() const;
     void probe(const QString& path, bool withFirstFrame, std::function<void(MediaProbe::Result)> completion);
-    void runCompression(const QString& source, const QString& output, const MediaInfo& info,
-                        ProgressHandler progress, Completion completion);
-    void runCrop(const QString& source, const QString& output, const MediaInfo& info,
-                 ProgressHandler progress, Completion completion);
     void copySquare(const QString& source, const QString& output, ProgressHandler progress,
                     Completion completion);
-    void runPipeline(std::unique_ptr<Job> job, ProgressHandler progress,
-                     std::function<void(std::expected<void, SkinError>)> completion);
+    // Decodes the source upright, runs it through the steps' elements into an MP4 at output, and
+    // reports progress, failure or completion the same way for every kind of re-encode.
+    void encode(const QString& source, const QString& output, const MediaInfo& info, const Encode& steps,
+                ProgressHandler progress, Completion completion);
     void finishProcessing(Result result);
     void deliver(Completion completion, Result result);
 
