@@ -3,6 +3,14 @@
 
 #include <QTest>
 
+namespace {
+const QString start = "⏱️ Starting celebration timer (0.02s)",
+              start5 = "⏱️ Starting celebration timer (5.0s)",
+              cancel = "⏱️ Cancelling celebration timer",
+              end = "🎉 Celebration complete, returning to idle",
+              manual = "⏱️ Celebration auto-transition disabled (manual only)";
+} // namespace
+
 class TestCelebration : public QObject
 {
     Q_OBJECT
@@ -16,33 +24,23 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("log");
         QTest::addColumn<bool>("pending");
-        const QString start = "⏱️ Starting celebration timer (0.02s)",
-                      cancel = "⏱️ Cancelling celebration timer",
-                      start5 = "⏱️ Starting celebration timer (5.0s)",
-                      end = "🎉 Celebration complete, returning to idle",
-                      manual = "⏱️ Celebration auto-transition disabled (manual only)";
-        QTest::newRow("runs out") << "" << 0.02 << "start wait" << QStringList{start, end} << false;
-        QTest::newRow("session") << "0123456789" << 0.02 << "start wait"
-                                 << QStringList{"⏱️ Starting celebration timer for 01234567 (0.02s)",
-                                                "🎉 Celebration complete for 01234567, returning to idle"}
-                                 << false;
-        QTest::newRow("zero: until acknowledged")
-            << "" << 0.0 << "start wait" << QStringList{manual} << false;
-        QTest::newRow("negative") << "s" << -1.0 << "start wait"
-                                  << QStringList{"⏱️ Celebration auto-transition disabled for s"}
-                                  << false;
-        QTest::newRow("not a number") << "" << qQNaN() << "start wait" << QStringList{manual} << false;
-        QTest::newRow("beyond an int of ms")
-            << "" << 1e12 << "start" << QStringList{"⏱️ Starting celebration timer (1e+12s)"} << true;
-        QTest::newRow("restarted") << "" << 5.0 << "start start" << QStringList{start5, cancel, start5}
-                                   << true;
-        QTest::newRow("cancelled") << "" << 0.02 << "start cancel wait" << QStringList{start, cancel}
-                                   << false;
-        QTest::newRow("acknowledged")
-            << "" << 5.0 << "start finish" << QStringList{start5, cancel, end} << false;
-        QTest::newRow("acknowledged, no timer")
-            << "" << 0.0 << "start finish" << QStringList{manual, end} << false;
-        QTest::newRow("cat moved on") << "" << 0.02 << "moveOn start wait" << QStringList{start} << false;
+        const auto row = [](const char* tag, const char* id, double seconds, const char* steps,
+                            const QStringList& log, bool pending = false) {
+            QTest::newRow(tag) << QString(id) << seconds << QString(steps) << log << pending;
+        };
+        row("runs out", "", 0.02, "start wait", {start, end});
+        row("session", "0123456789", 0.02, "start wait",
+            {"⏱️ Starting celebration timer for 01234567 (0.02s)",
+             "🎉 Celebration complete for 01234567, returning to idle"});
+        row("zero: until acknowledged", "", 0, "start wait", {manual});
+        row("negative", "s", -1, "start wait", {"⏱️ Celebration auto-transition disabled for s"});
+        row("not a number", "", qQNaN(), "start", {manual});
+        row("beyond an int of ms", "", 1e12, "start", {"⏱️ Starting celebration timer (1e+12s)"}, true);
+        row("restarted", "", 5, "start start", {start5, cancel, start5}, true);
+        row("cancelled", "", 0.02, "start cancel wait", {start, cancel});
+        row("acknowledged", "", 5, "start finish", {start5, cancel, end});
+        row("acknowledged, no timer", "", 0, "start finish", {manual, end});
+        row("cat moved on", "", 0.02, "moveOn start wait", {start});
     }
     void timeline()
     {
@@ -55,18 +53,13 @@ private slots:
         Celebration celebration([seconds] { return seconds; }, sessionId, [&completed] { return completed; });
         connect(&celebration, &Celebration::ended, this, [&ends] { ++ends; });
         LogCapture capture;
-        for (const QString& step : steps.split(u' ')) {
-            if (step == "start")
-                celebration.start();
-            else if (step == "cancel")
-                celebration.cancel();
-            else if (step == "finish")
-                celebration.finish();
-            else if (step == "moveOn")
-                completed = false;
-            else
-                QTest::qWait(100);
-        }
+        const QHash<QString, std::function<void()>> act{{"start", [&] { celebration.start(); }},
+                                                        {"cancel", [&] { celebration.cancel(); }},
+                                                        {"finish", [&] { celebration.finish(); }},
+                                                        {"moveOn", [&] { completed = false; }},
+                                                        {"wait", [] { QTest::qWait(100); }}};
+        for (const QString& step : steps.split(u' '))
+            act[step]();
         QTRY_COMPARE(capture.lines(), log);
         QCOMPARE(ends, capture.countStartingWith("🎉")); // the owner hears of every end that is logged
         QTEST(celebration.isPending(), "pending");

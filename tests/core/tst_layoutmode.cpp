@@ -15,10 +15,8 @@ private slots:
                   list = int(LayoutMode::list);
         QTest::newRow("none") << grid << 0 << GridDimensions{1, 1};
         QTest::newRow("negative list") << list << -3 << GridDimensions{1, 1};
-        QTest::newRow("grid 2") << grid << 2 << GridDimensions{2, 1};
         QTest::newRow("grid 3") << grid << 3 << GridDimensions{2, 2};
         QTest::newRow("grid 5") << grid << 5 << GridDimensions{3, 2};
-        QTest::newRow("grid 9") << grid << 9 << GridDimensions{3, 3};
         QTest::newRow("grid 10") << grid << 10 << GridDimensions{4, 3};
         QTest::newRow("list 5") << list << 5 << GridDimensions{1, 5};
         QTest::newRow("bar 5") << bar << 5 << GridDimensions{5, 1};
@@ -28,17 +26,6 @@ private slots:
         QFETCH(int, mode);
         QFETCH(int, count);
         QTEST(::gridDimensions(LayoutMode(mode), count), "expected");
-    }
-    // The raw values are what the preferences store: each reads back, and nothing else is taken.
-    void rawValues()
-    {
-        QStringList raws;
-        for (const LayoutMode mode : allLayoutModes) {
-            raws << layoutModeRawValue(mode);
-            QCOMPARE(layoutModeFromRawValue(raws.last()), mode);
-        }
-        QCOMPARE(raws, (QStringList{"grid", "horizontalBar", "list"}));
-        QVERIFY(!layoutModeFromRawValue(u"Grid") && !layoutModeFromRawValue(u"horizontal"));
     }
 };
 

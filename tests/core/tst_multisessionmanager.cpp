@@ -3,12 +3,11 @@
 #include "TestFiles.h"
 
 #include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,33 +25,6 @@ private slots:
         m_skins = {QUuid::createUuid(), QUuid::createUuid()};
         m_processes.clear();
     }
-    void startOrderSkinsAndFocus()
-    {
-        // A file where the .tabbywatch folder should be; multi-instance mode stored as off.
-        QVERIFY(TestFiles::replaceByRename(m_home->filePath(".tabbywatch"), "x"));
-        LogCapture log;
-        auto manager = makeManager(3600, false);
-        QCOMPARE(log.countStartingWith("❌ Failed to start directory monitor: cannotCreateDirectory("), 1);
-        QVERIFY(!manager->isMonitoring() && QFile::remove(m_home->filePath(".tabbywatch")));
-        write("a", "idle");
-        write("b", "working", "/w/api/");
-        const QList<QUuid> skins = m_skins;
-        manager->startMonitoring();
-        QTRY_COMPARE(manager->instancesVersion(), 2);
-        QCOMPARE(manager->orderedSessionIds(), (QStringList{"b", "a"}));
-        QCOMPARE(manager->focusedSessionId(), "a");
-        QCOMPARE(manager->instances().value("b").selectedSkinId, skins[1]);
-        QCOMPARE(log.count("➕ Session added: b - api (2) | Total: 2"), 1);
-        log.clear();
-        manager->startMonitoring();
-        QCOMPARE(log.lines(), QStringList{"⏭️ MultiSessionManager already monitoring, skipping"});
-
-        // One cat for all until the preferences store switches the mode on.
-        QSignalSpy singleChanged(manager.get(), &MultiSessionManager::usesSingleCatViewChanged);
-        QVERIFY(manager->usesSingleCatView());
-        manager->setMultiInstanceEnabled(true);
-        QVERIFY(!manager->usesSingleCatView() && singleChanged.count() == 1);
-    }
     void numbering_data()
     {
         // Steps: "+id cwd" writes a session file, "-id" deletes it; each is applied before the next.
@@ -64,7 +36,6 @@ private slots:
             << QStringList{"+a /w/api", "+b /w/api", "-a", "-b", "+c /w/api"} << "api";
         QTest::newRow("same last component, other parent")
             << QStringList{"+a /x/api", "+b /y/api/"} << "api (2)";
-        QTest::newRow("other folder") << QStringList{"+a /w/api", "+b /w/web"} << "web";
         QTest::newRow("no folder") << QStringList{"+a ", "+b "} << "Session (2)";
     }
     void numbering()
@@ -82,17 +53,29 @@ private slots:
         }
         QTEST(manager->instances().value(id).displayName(), "lastLabel"); // every row ends with an addition
     }
-    void updatesRemovalsAndDismissals()
+    void lifecycle()
     {
+        // A file where the .tabbywatch folder should be: the start fails and can be tried again.
+        QVERIFY(TestFiles::replaceByRename(m_home->filePath(".tabbywatch"), "x"));
+        LogCapture log;
         m_celebration = 0.05;
         auto manager = makeManager();
-        for (const char* id : {"a", "b", "c"}) {
-            write(id, "idle");
-            QTRY_VERIFY(manager->instances().contains(id));
-        }
+        QCOMPARE(log.countStartingWith("❌ Failed to start directory monitor: cannotCreateDirectory("), 1);
+        QVERIFY(!manager->isMonitoring() && QFile::remove(m_home->filePath(".tabbywatch")));
+        write("a", "idle");
+        write("b", "working", "/w/api/");
+        const QList<QUuid> skins = m_skins;
+        manager->startMonitoring();
+        QTRY_COMPARE(manager->instancesVersion(), 2);
+        QCOMPARE(manager->orderedSessionIds(), (QStringList{"b", "a"}));
+        QCOMPARE(manager->focusedSessionId(), "a");
+        QCOMPARE(manager->instances().value("b").selectedSkinId, skins[1]);
+        QCOMPARE(log.count("➕ Session added: b - api (2) | Total: 2"), 1);
+        write("c", "idle");
+        QTRY_VERIFY(manager->instances().contains("c"));
+
         // An update, even to another folder, keeps the chosen skin and the number; a completed state falls
         // back to idle after the celebration, and a new state before that cancels it.
-        LogCapture log;
         const QUuid chosen = QUuid::createUuid();
         manager->updateSkin("b", chosen);
         write("b", "completed", "/elsewhere/web");
@@ -124,25 +107,17 @@ private slots:
     }
     void dismissalNeverLeavesTheFolder_data()
     {
-        // The id handed to the dismissal, and the file that a path built from it would name.
         QTest::addColumn<QString>("id");
-        QTest::addColumn<QString>("victim");
-        const auto row = [](const char* tag, const char* id, const char* victim) {
-            QTest::newRow(tag) << QString(id) << QString(victim);
-        };
-        row("parent folder", "../victim", ".tabbywatch/victim.json");
-        row("home", "../../victim", "victim.json");
-        row("down and up", "x/../../victim", ".tabbywatch/victim.json");
-        row("reserved name", "_index", ".tabbywatch/sessions/_index.json");
-        row("absolute", "<home>/victim", "victim.json");
+        for (const char* id : {"../victim", "../../victim", "x/../../victim", "_index", "<home>/victim"})
+            QTest::newRow(id) << QString(id);
     }
     void dismissalNeverLeavesTheFolder()
     {
         QFETCH(QString, id);
-        QFETCH(QString, victim);
         id.replace("<home>", m_home->path());
-        victim = m_home->filePath(victim);
-        QVERIFY(QDir().mkpath(QFileInfo(victim).path()) && QDir().mkpath(m_dir));
+        // The file that a path built from the id would name.
+        const QString victim = QDir::isAbsolutePath(id) ? id + ".json" : QDir::cleanPath(file(id));
+        QVERIFY(QDir().mkpath(QFileInfo(victim).path()) && QDir().mkpath(m_dir + "/x"));
         QVERIFY(TestFiles::replaceByRename(victim, "keep") && QFile::link(victim, file("link")));
         LogCapture log;
         auto manager = makeManager();
@@ -153,21 +128,18 @@ private slots:
     }
     void staleSweep()
     {
+        // The real probe: no pid_t is unknown; a child that has exited but is not reaped yet is gone.
         for (const qint64 pid : {qint64(0), qint64(-5), qint64(1) << 40})
             QCOMPARE(ProcessLiveness::probe(pid), ProcessLiveness::State::unknown);
         QCOMPARE(ProcessLiveness::probe(::getpid()), ProcessLiveness::State::running);
-        // A child that has exited but is not reaped yet is gone all the same.
         const pid_t zombie = ::fork();
         if (zombie == 0)
             ::_exit(0);
-        QVERIFY(zombie > 0);
         QTRY_COMPARE(ProcessLiveness::probe(zombie), ProcessLiveness::State::exited);
         ::waitpid(zombie, nullptr, 0);
-
-        // The manager asks the probe that it was given; the real one is checked above.
-        m_processes = {{101, ProcessLiveness::State::running},
-                       {102, ProcessLiveness::State::running},
-                       {103, ProcessLiveness::State::exited}};
+        // The manager asks the probe that it was given.
+        using enum ProcessLiveness::State;
+        m_processes = {{101, running}, {102, running}, {103, exited}};
         write("live", "idle", "/w/api", 101);
         write("never", "idle", "/w/api", 103); // never seen running: maybe not a process of ours
         write("old", "working");
@@ -175,21 +147,20 @@ private slots:
         std::filesystem::last_write_time(QFile::encodeName(file("old")).toStdString(),
                                          std::filesystem::file_time_type::clock::now() - 1h);
         LogCapture log;
-        auto manager = makeManager(0, true, 20ms); // no timeout at all until one is set
+        auto manager = makeManager(0, 20ms); // no timeout at all until one is set
         QTRY_COMPARE(manager->instances().size(), 4);
 
         // Resumed in a new process with the same state: only the new process counts.
         write("live", "idle", "/w/api", 102);
         QTest::qWait(300); // many polls: nothing is reported, the new id is only recorded
-        m_processes[101] = ProcessLiveness::State::exited;
+        m_processes[101] = exited;
         QTest::qWait(200);
         QCOMPARE(manager->instances().size(), 4);
-        m_processes[102] = ProcessLiveness::State::exited;
+        m_processes[102] = exited;
         QTRY_VERIFY(!manager->instances().contains("live"));
         QCOMPARE(log.count("🗑️ Removing stale session live: Claude Code process 102 has exited"), 1);
-        QTest::qWait(100);
-        QVERIFY(!QFileInfo::exists(file("live")));
-        QCOMPARE(log.countStartingWith("➖ Session removed: live"), 1); // not again when the file is gone
+        QTest::qWait(100); // reported once, not again when the monitor sees the file gone
+        QVERIFY(!QFileInfo::exists(file("live")) && log.countStartingWith("➖ Session removed: live") == 1);
 
         manager->setStaleTimeout(600);
         QTRY_VERIFY(!manager->instances().contains("old"));
@@ -206,27 +177,112 @@ private slots:
         QTRY_VERIFY(!manager->instances().contains("fresh"));
     }
 
+    // The monitor on its own, without a poll: it scans on the folder's events and when asked to.
+    void monitorReportsOnlyNews()
+    {
+        auto monitor = std::move(DirectoryMonitor::create(m_dir, 1h).value());
+        QSignalSpy added(monitor.get(), &DirectoryMonitor::sessionAdded);
+        QSignalSpy removed(monitor.get(), &DirectoryMonitor::sessionRemoved);
+        LogCapture log;
+        const QString key = "0123456789abcdef";
+        write(key, "working");
+        QTRY_COMPARE(added.count(), 1);
+        // Not news: another folder in the same state, an unknown state, garbage, another session's record.
+        // A new state is, once, compared with the last good record.
+        for (const QByteArray& bytes :
+             {record(key, "working", "/w/web"), record(key, "sleeping"), QByteArray("garbage"),
+              record("other", "idle"), record(key, "needs_input")}) {
+            QVERIFY(TestFiles::replaceByRename(file(key), bytes));
+            monitor->scanDirectory();
+        }
+        monitor->scanDirectory();
+        QCOMPARE(log.lines(), QStringList{"🔄 Session 01234567: status working → needs_input"}); // one update
+        // Removals are delivered after the scan, from the event loop.
+        QVERIFY(QFile::remove(file(key)));
+        monitor->scanDirectory();
+        QVERIFY(removed.isEmpty() &&
+                log.lines().last() == "🗑️ Session 01234567 file deleted - auto-dismissing");
+        QTRY_COMPARE(removed.count(), 1);
+
+        // While the folder is gone nothing is said about its sessions, and that it is gone is said once.
+        write("a", "idle");
+        monitor->scanDirectory();
+        QVERIFY(QDir(m_dir).removeRecursively());
+        for (int i = 0; i < 3; ++i)
+            monitor->scanDirectory();
+        QTest::qWait(20);
+        QVERIFY(log.count("⚠️ Could not read sessions directory") == 1 && removed.count() == 1);
+        // Once the folder is back its emptiness counts.
+        QVERIFY(QDir().mkpath(m_dir));
+        monitor->scanDirectory();
+        QTRY_COMPARE(removed.count(), 2);
+    }
+    void entriesThatAreNotSessions_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("special"); // "fifo", "symlink", "directory" or nothing
+        const auto row = [](const char* tag, const char* name, const QByteArray& bytes,
+                            const char* special = "") {
+            QTest::newRow(tag) << QString(name) << bytes << QString(special);
+        };
+        const QByteArray valid = record("x", "idle");
+        row("reserved name", "_x.json", record("_x", "idle"));
+        row("other extension", "x.txt", valid);
+        row("no name before the extension", ".json", record("", "idle"));
+        row("not JSON", "x.json", "{\"session_id\":");
+        row("id of another file", "x.json", record("y", "idle"));
+        row("id climbing out", "x.json", record("../../x", "idle"));
+        row("absolute id", "x.json", record("/etc/passwd", "idle"));
+        row("over the size limit", "x.json", valid + QByteArray(1100 * 1024, ' '));
+        row("FIFO", "x.json", {}, "fifo");
+        row("link to a session file elsewhere", "x.json", valid, "symlink");
+        row("folder", "x.json", {}, "directory");
+    }
+    void entriesThatAreNotSessions()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, special);
+        const QString path = m_dir + u'/' + name, outside = m_home->filePath("outside.json");
+        QVERIFY(QDir().mkpath(m_dir));
+        if (special == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (special == "directory")
+            QVERIFY(QDir().mkpath(path));
+        else if (special == "symlink")
+            QVERIFY(TestFiles::replaceByRename(outside, bytes) && QFile::link(outside, path));
+        else
+            QVERIFY(TestFiles::replaceByRename(path, bytes));
+        write("ok", "idle"); // still found: the bad entry is skipped, not the scan
+        const auto monitor = std::move(DirectoryMonitor::create(m_dir, 1h).value());
+        QVERIFY(monitor->knownSessionCount() == 1 && monitor->knownSession("ok"));
+    }
+
 private:
     // Returns a manager that has already been told to start monitoring.
-    std::unique_ptr<MultiSessionManager> makeManager(double staleTimeout = 3600, bool multi = true,
+    std::unique_ptr<MultiSessionManager> makeManager(double staleTimeout = 3600,
                                                      std::chrono::milliseconds sweep = 1h)
     {
         auto manager = std::make_unique<MultiSessionManager>(
             m_dir, [this] { return m_celebration; },
-            [this] { return m_skins.isEmpty() ? std::nullopt : std::optional(m_skins.takeFirst()); }, multi,
+            [this] { return m_skins.isEmpty() ? std::nullopt : std::optional(m_skins.takeFirst()); }, true,
             staleTimeout, MultiSessionTiming{20ms, sweep},
             [this](qint64 pid) { return m_processes.value(pid, ProcessLiveness::State::unknown); });
         manager->startMonitoring();
         return manager;
     }
+    // A pid of 0 reads as none.
+    static QByteArray record(const QString& id, const QString& status, const QString& cwd = "/w/api",
+                             qint64 pid = 0)
+    {
+        const QString json =
+            "{\"session_id\":\"%1\",\"status\":\"%2\",\"cwd\":\"%3\",\"claude_pid\":%4,\"timestamp\":\"x\"}";
+        return json.arg(id, status, cwd).arg(pid).toUtf8();
+    }
     void write(const QString& id, const QString& status, const QString& cwd = "/w/api", qint64 pid = 0)
     {
-        QJsonObject object{
-            {"session_id", id}, {"status", status}, {"cwd", cwd}, {"timestamp", "2025-01-15T10:30:45Z"}};
-        if (pid > 0)
-            object.insert("claude_pid", pid);
-        QVERIFY(QDir().mkpath(m_dir));
-        QVERIFY(TestFiles::replaceByRename(file(id), QJsonDocument(object).toJson(QJsonDocument::Compact)));
+        QVERIFY(QDir().mkpath(m_dir) && TestFiles::replaceByRename(file(id), record(id, status, cwd, pid)));
     }
     QString file(const QString& id) const { return m_dir + u'/' + id + ".json"; }
 

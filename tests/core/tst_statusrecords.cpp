@@ -9,13 +9,6 @@ class TestStatusRecords : public QObject
 {
     Q_OBJECT
 private slots:
-    void statusText()
-    {
-        for (const QString text : {"idle", "working", "needs_input", "completed"})
-            QCOMPARE(claudeStatusText(claudeStatusFromText(text).value()), text);
-        for (const QString text : {"Working", " idle", "needsInput", ""}) // matched exactly
-            QVERIFY(!claudeStatusFromText(text));
-    }
     void statusUpdate_data()
     {
         QTest::addColumn<QByteArray>("json");
@@ -48,10 +41,7 @@ private slots:
             QTest::newRow(name) << json << QString(yields);
         };
         const QByteArray head = R"({"session_id":"a","status":"idle","timestamp":"x")";
-        row("all keys",
-            R"({"session_id":"a","status":"completed","title":"T","cwd":"/w","transcript_path":"/t",)"
-            R"("timestamp":"x"})",
-            "0");
+        row("all keys", head + R"(,"title":"T","cwd":"/w","transcript_path":"/t"})", "0");
         row("unknown status", R"({"session_id":"a","status":"Idle","timestamp":"x"})", "update");
         row("no timestamp", R"({"session_id":"a","status":"idle"})", "-");
         row("numeric session id", R"({"session_id":7,"status":"idle","timestamp":"x"})", "-");
@@ -91,26 +81,6 @@ private slots:
         const QString timestamp = QTest::currentDataTag();
         const auto instance = makeSessionInstance({"a", "needs_input", {}, {}, {}, timestamp, {}}, now);
         QCOMPARE(instance.value().lastUpdate, expected.isValid() ? expected : now);
-    }
-    void displayName_data()
-    {
-        QTest::addColumn<QString>("cwd");
-        QTest::addColumn<int>("number"); // 0: absent
-        QTest::addColumn<QString>("name");
-        QTest::newRow("numbered") << QString("/work/api") << 2 << QString("api (2)");
-        QTest::newRow("first of the folder") << QString("/work/api/") << 1 << QString("api");
-        QTest::newRow("trailing slashes") << QString("/Users/a/webapp//") << 3 << QString("webapp (3)");
-        QTest::newRow("empty") << QString() << 0 << QString("Session");
-        QTest::newRow("root") << QString("/") << 2 << QString("Session (2)");
-    }
-    void displayName()
-    {
-        QFETCH(QString, cwd);
-        QFETCH(int, number);
-        SessionInstance instance;
-        instance.cwd = cwd;
-        instance.sessionNumber = number ? std::optional(number) : std::nullopt;
-        QTEST(instance.displayName(), "name");
     }
 };
 
