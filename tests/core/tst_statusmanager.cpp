@@ -16,7 +16,7 @@ QByteArray record(const char* status, const QString& tool = {})
         .arg(status, extra)
         .toUtf8();
 }
-const QByteArray oversized = record("idle", QString(2 << 20, u'x')); // valid, but past the size limit
+const QByteArray oversized = record("working") + QByteArray(2 << 20, ' '); // valid, but past the size limit
 const QRegularExpression created(R"(^\{"status":"idle","timestamp":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ"\}$)");
 } // namespace
 

@@ -23,7 +23,6 @@ private slots:
         row("unknown status, for the manager to refuse", R"({"status":"done","timestamp":"t"})", "done ");
         row("tool is a number", R"({"status":"idle","timestamp":"t","tool":3})", "");
         row("no timestamp", R"({"status":"working"})", "");
-        row("top level array", R"([{"status":"idle","timestamp":"t"}])", "");
         row("half written", "{\"status\":\"work", "");
     }
     void statusUpdate()
