@@ -122,6 +122,7 @@ void MultiSessionManager::addSession(SessionInstance instance)
 
 void MultiSessionManager::assignSessionNumber(SessionInstance& instance)
 {
+    // As displayName shows it: sessions in /x/api and /y/api share one numbering.
     const QString folder = TextFormat::lastPathComponent(instance.cwd);
     QHash<QString, int>& numbers = m_folderSessionNumbers[folder];
     if (const auto it = numbers.constFind(instance.sessionId); it != numbers.constEnd()) {
