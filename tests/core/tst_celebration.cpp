@@ -18,8 +18,7 @@ class TestCelebration : public QObject
 private slots:
     void timeline_data()
     {
-        // Steps: start, cancel, finish (an acknowledgement), moveOn (the cat leaves completed), wait (long
-        // enough for a short timer to run out).
+        // Steps: start, cancel, finish (acknowledged), moveOn (the cat leaves completed), wait (100 ms).
         QTest::addColumn<QString>("sessionId");
         QTest::addColumn<double>("seconds");
         QTest::addColumn<QString>("steps");

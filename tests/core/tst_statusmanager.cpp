@@ -39,8 +39,7 @@ private slots:
         QVERIFY(manager->statusHistory().isEmpty()); // the first read is applied from the event loop
         QTRY_COMPARE(manager->statusHistory().size(), 1);
 
-        // Every record counts, also one of an unchanged state; a shorter record after a longer one must
-        // not be read with the longer one's tail.
+        // Every record counts, also of an unchanged state; a shorter one is not read with a longer's tail.
         rewriteAndWait(*manager, record("working", "Bash"));
         rewriteAndWait(*manager, record("working", "Bash"));
         rewriteAndWait(*manager, record("needs_input"));
@@ -63,8 +62,7 @@ private slots:
         manager->startMonitoring();
         QTRY_COMPARE(manager->currentStatus(), ClaudeStatus::working);
 
-        // A celebration is cancelled by the next state; without a duration only the user ends it, and
-        // the end is no history entry.
+        // The next state cancels a celebration; without a duration the user ends it (no history entry).
         m_celebration = 5;
         rewriteAndWait(*manager, record("completed"));
         QVERIFY(manager->isCelebrationPending());
