@@ -1,6 +1,7 @@
 #include "DirectoryMonitor.h"
 
 #include "Log.h"
+#include "TextFormat.h"
 
 #include <QFile>
 #include <QSet>
@@ -15,11 +16,6 @@
 #include <vector>
 
 namespace {
-
-QString id8(const QString& key)
-{
-    return key.left(8);
-}
 
 // The bytes of one session file, or nothing. The file is opened relative to the listed folder and
 // never through a symbolic link, without blocking (a FIFO must not stall the event loop), and only a
@@ -223,8 +219,8 @@ void DirectoryMonitor::scanDirectory()
         known->modDate = modDate;
         known->status = status;
         emit sessionUpdated(*instance);
-        logLine(QStringLiteral("🔄 Session ") + id8(key) + QStringLiteral(": status ") + oldStatus +
-                QStringLiteral(" → ") + status);
+        logLine(QStringLiteral("🔄 Session ") + TextFormat::shortSessionId(key) + QStringLiteral(": status ") +
+                oldStatus + QStringLiteral(" → ") + status);
     }
     ::closedir(directory);
 
@@ -237,7 +233,7 @@ void DirectoryMonitor::scanDirectory()
         it = m_knownSessions.erase(it);
         QMetaObject::invokeMethod(
             this, [this, key] { emit sessionRemoved(key); }, Qt::QueuedConnection);
-        logLine(QStringLiteral("🗑️ Session ") + id8(key) +
+        logLine(QStringLiteral("🗑️ Session ") + TextFormat::shortSessionId(key) +
                 QStringLiteral(" file deleted - auto-dismissing"));
     }
 }

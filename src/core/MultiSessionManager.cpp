@@ -1,48 +1,17 @@
 #include "MultiSessionManager.h"
 
 #include "Log.h"
+#include "TextFormat.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QTimerEvent>
 #include <cerrno>
 #include <cmath>
-#include <limits>
 #include <unistd.h>
 
-namespace {
-QString id8(const QString& sessionId)
-{
-    return sessionId.left(8);
-}
-
-// Shortest text that reads back as the same double, always with a fractional part: 5 -> "5.0".
-QString secondsText(double seconds)
-{
-    QString text = QString::number(seconds, 'g', QLocale::FloatingPointShortest);
-    if (std::isfinite(seconds) && !text.contains(u'.') && !text.contains(u'e'))
-        text += QStringLiteral(".0");
-    return text;
-}
-
-// The last component of cwd read as a path, as SessionInstance::displayName shows it: sessions in
-// /x/api and /y/api share one numbering.
-QString folderName(const QString& cwd)
-{
-    QString path = cwd;
-    while (path.size() > 1 && path.endsWith(u'/'))
-        path.chop(1);
-    return QFileInfo(path).fileName();
-}
-
-int milliseconds(double seconds)
-{
-    // QTimer counts in int milliseconds; anything longer is "a very long time" all the same.
-    return int(std::ceil(std::min(seconds * 1000.0, double(std::numeric_limits<int>::max()))));
-}
-} // namespace
+using TextFormat::shortSessionId;
 
 MultiSessionManager::MultiSessionManager(QString sessionsDirectory,
                                          CelebrationDurationSource celebrationDuration,
@@ -59,15 +28,17 @@ MultiSessionManager::MultiSessionManager(QString sessionsDirectory,
     connect(&m_staleCheckTimer, &QTimer::timeout, this, &MultiSessionManager::checkStaleSessions);
 }
 
-MultiSessionManager::~MultiSessionManager()
-{
-    for (const int timerId : std::as_const(m_celebrationTimers))
-        killTimer(timerId);
-}
+MultiSessionManager::~MultiSessionManager() = default;
 
 QString MultiSessionManager::defaultSessionsDirectory(const QString& home)
 {
     return QDir(home).filePath(QStringLiteral(".tabbywatch/sessions"));
+}
+
+bool MultiSessionManager::isCelebrationPending(const QString& sessionId) const
+{
+    const auto it = m_celebrations.find(sessionId);
+    return it != m_celebrations.end() && it->second->isPending();
 }
 
 bool MultiSessionManager::usesSingleCatView() const
@@ -128,7 +99,7 @@ void MultiSessionManager::addSession(SessionInstance instance)
     assignSessionNumber(instance);
     const QString sessionId = instance.sessionId;
     const qsizetype total = m_instances.size() + (m_instances.contains(sessionId) ? 0 : 1);
-    logLine(QStringLiteral("➕ Session added: ") + id8(sessionId) + QStringLiteral(" - ") +
+    logLine(QStringLiteral("➕ Session added: ") + shortSessionId(sessionId) + QStringLiteral(" - ") +
             instance.displayName() + QStringLiteral(" | Total: ") + QString::number(total));
     const bool completed = instance.status == ClaudeStatus::completed;
     m_instances.insert(sessionId, std::move(instance));
@@ -142,7 +113,7 @@ void MultiSessionManager::addSession(SessionInstance instance)
         emit focusedSessionIdChanged();
     }
     if (completed)
-        startCelebrationTimer(sessionId);
+        startCelebration(sessionId);
     ++m_instancesVersion;
     emit instancesVersionChanged();
     notifyCountChanged(wasSingle);
@@ -151,7 +122,8 @@ void MultiSessionManager::addSession(SessionInstance instance)
 
 void MultiSessionManager::assignSessionNumber(SessionInstance& instance)
 {
-    const QString folder = folderName(instance.cwd);
+    // As displayName shows it: sessions in /x/api and /y/api share one numbering.
+    const QString folder = TextFormat::lastPathComponent(instance.cwd);
     QHash<QString, int>& numbers = m_folderSessionNumbers[folder];
     if (const auto it = numbers.constFind(instance.sessionId); it != numbers.constEnd()) {
         instance.sessionNumber = *it;
@@ -165,13 +137,13 @@ void MultiSessionManager::assignSessionNumber(SessionInstance& instance)
     numbers.insert(instance.sessionId, number);
     instance.sessionNumber = number;
     logLine(QStringLiteral("🔢 Assigned session number %1 to %2 in folder '%3'")
-                .arg(QString::number(number), id8(instance.sessionId), folder));
+                .arg(QString::number(number), shortSessionId(instance.sessionId), folder));
 }
 
 void MultiSessionManager::updateSession(SessionInstance instance)
 {
     const QString sessionId = instance.sessionId;
-    logLine(QStringLiteral("🔄 Session updated: ") + id8(sessionId) + QStringLiteral(" - ") +
+    logLine(QStringLiteral("🔄 Session updated: ") + shortSessionId(sessionId) + QStringLiteral(" - ") +
             claudeStatusDisplayName(instance.status));
     const auto existing = m_instances.constFind(sessionId);
     if (existing == m_instances.constEnd()) {
@@ -188,9 +160,9 @@ void MultiSessionManager::updateSession(SessionInstance instance)
     m_instances.insert(sessionId, std::move(instance));
     emit instancesChanged();
     if (status == ClaudeStatus::completed && old != ClaudeStatus::completed)
-        startCelebrationTimer(sessionId);
+        startCelebration(sessionId);
     else if (status != ClaudeStatus::completed && old == ClaudeStatus::completed)
-        cancelCelebrationTimer(sessionId);
+        cancelCelebration(sessionId);
 }
 
 void MultiSessionManager::removeSession(const QString& sessionId)
@@ -198,9 +170,10 @@ void MultiSessionManager::removeSession(const QString& sessionId)
     const bool wasSingle = usesSingleCatView();
     // Counted after the removal: after a dismissal the session is already gone from instances.
     const qsizetype remaining = m_instances.size() - (m_instances.contains(sessionId) ? 1 : 0);
-    logLine(QStringLiteral("➖ Session removed: ") + id8(sessionId) + QStringLiteral(" | Remaining: ") +
-            QString::number(remaining));
-    cancelCelebrationTimer(sessionId);
+    logLine(QStringLiteral("➖ Session removed: ") + shortSessionId(sessionId) +
+            QStringLiteral(" | Remaining: ") + QString::number(remaining));
+    cancelCelebration(sessionId);
+    m_celebrations.erase(sessionId);
     removeSessionNumber(sessionId);
     m_processesSeenRunning.remove(sessionId);
     dropFromDisplay(sessionId);
@@ -212,7 +185,7 @@ void MultiSessionManager::removeSessionNumber(const QString& sessionId)
     for (auto it = m_folderSessionNumbers.begin(); it != m_folderSessionNumbers.end(); ++it) {
         if (it->remove(sessionId)) {
             logLine(QStringLiteral("🔢 Removed session number tracking for %1 from folder '%2'")
-                        .arg(id8(sessionId), it.key()));
+                        .arg(shortSessionId(sessionId), it.key()));
             return;
         }
     }
@@ -276,50 +249,30 @@ void MultiSessionManager::updateSkin(const QString& sessionId, const QUuid& skin
             skinId.toString(QUuid::WithoutBraces).toUpper());
 }
 
-void MultiSessionManager::startCelebrationTimer(const QString& sessionId)
+void MultiSessionManager::startCelebration(const QString& sessionId)
 {
-    cancelCelebrationTimer(sessionId);
-    const double seconds = m_celebrationDuration ? m_celebrationDuration() : 0.0;
-    if (!(seconds > 0)) {
-        logLine(QStringLiteral("⏱️ Celebration auto-transition disabled for ") + id8(sessionId));
-        return;
+    std::unique_ptr<Celebration>& celebration = m_celebrations[sessionId];
+    if (!celebration) {
+        celebration = std::make_unique<Celebration>(m_celebrationDuration, sessionId, [this, sessionId] {
+            const auto it = m_instances.constFind(sessionId);
+            return it != m_instances.constEnd() && it->status == ClaudeStatus::completed;
+        });
+        connect(celebration.get(), &Celebration::ended, this, [this, sessionId] { returnToIdle(sessionId); });
     }
-    logLine(QStringLiteral("⏱️ Starting celebration timer for ") + id8(sessionId) + QStringLiteral(" (") +
-            secondsText(seconds) + QStringLiteral("s)"));
-    m_celebrationTimers.insert(sessionId, startTimer(milliseconds(seconds), Qt::PreciseTimer));
+    celebration->start();
 }
 
-void MultiSessionManager::cancelCelebrationTimer(const QString& sessionId)
+void MultiSessionManager::cancelCelebration(const QString& sessionId)
 {
-    const auto it = m_celebrationTimers.find(sessionId);
-    if (it == m_celebrationTimers.end())
-        return;
-    logLine(QStringLiteral("⏱️ Cancelling celebration timer for ") + id8(sessionId));
-    killTimer(*it);
-    m_celebrationTimers.erase(it);
+    if (const auto it = m_celebrations.find(sessionId); it != m_celebrations.end())
+        it->second->cancel();
 }
 
-void MultiSessionManager::timerEvent(QTimerEvent* event)
+void MultiSessionManager::returnToIdle(const QString& sessionId)
 {
-    for (auto it = m_celebrationTimers.begin(); it != m_celebrationTimers.end(); ++it) {
-        if (*it != event->timerId())
-            continue;
-        const QString sessionId = it.key();
-        killTimer(*it);
-        completeCelebration(sessionId);
-        return;
-    }
-    QObject::timerEvent(event);
-}
-
-void MultiSessionManager::completeCelebration(const QString& sessionId)
-{
-    m_celebrationTimers.remove(sessionId);
     const auto it = m_instances.find(sessionId);
-    if (it == m_instances.end() || it->status != ClaudeStatus::completed)
+    if (it == m_instances.end())
         return;
-    logLine(QStringLiteral("🎉 Celebration complete for ") + id8(sessionId) +
-            QStringLiteral(", returning to idle"));
     it->status = ClaudeStatus::idle;
     it->lastUpdate = QDateTime::currentDateTimeUtc();
     emit instancesChanged();
@@ -382,8 +335,8 @@ void MultiSessionManager::checkStaleSessions()
         const auto reason = staleReason(sessionId, now);
         if (!reason)
             continue;
-        logLine(QStringLiteral("🗑️ Removing stale session ") + id8(sessionId) + QStringLiteral(": ") +
-                *reason);
+        logLine(QStringLiteral("🗑️ Removing stale session ") + shortSessionId(sessionId) +
+                QStringLiteral(": ") + *reason);
         // Deleted so that it does not come back at the next scan; a live session's hook writes it anew.
         if (deleteSessionFile(sessionId) && m_directoryMonitor)
             m_directoryMonitor->forget(sessionId);

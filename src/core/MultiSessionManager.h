@@ -1,9 +1,9 @@
 #pragma once
 
+#include "Celebration.h"
 #include "DirectoryMonitor.h"
 #include "ProcessLiveness.h"
 #include "SessionInstance.h"
-#include "StatusManager.h" // CelebrationDurationSource
 
 #include <QHash>
 #include <QObject>
@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 // Hands out the bundled skins in turn; nothing when there are none.
 using NextBundledSkinIdSource = std::function<std::optional<QUuid>()>;
@@ -64,10 +65,7 @@ public:
     QString sessionsDirectory() const { return m_sessionsDirectory; }
     // True when one cat stands for everything: multi-instance mode off, or fewer than two sessions.
     bool usesSingleCatView() const;
-    bool isCelebrationPending(const QString& sessionId) const
-    {
-        return m_celebrationTimers.contains(sessionId);
-    }
+    bool isCelebrationPending(const QString& sessionId) const;
 
     // Safe to call repeatedly; once started, monitoring lasts as long as the manager.
     Q_INVOKABLE void startMonitoring();
@@ -93,18 +91,15 @@ signals:
     void usesSingleCatViewChanged();
     void isMonitoringChanged();
 
-protected:
-    void timerEvent(QTimerEvent* event) override;
-
 private:
     void addSession(SessionInstance instance);
     void updateSession(SessionInstance instance);
     void removeSession(const QString& sessionId);
     void assignSessionNumber(SessionInstance& instance);
     void removeSessionNumber(const QString& sessionId);
-    void startCelebrationTimer(const QString& sessionId);
-    void cancelCelebrationTimer(const QString& sessionId);
-    void completeCelebration(const QString& sessionId);
+    void startCelebration(const QString& sessionId);
+    void cancelCelebration(const QString& sessionId);
+    void returnToIdle(const QString& sessionId);
     void ensureSessionsDirectory();
     bool deleteSessionFile(const QString& sessionId);
     void dropFromDisplay(const QString& sessionId);
@@ -120,8 +115,8 @@ private:
     int m_instancesVersion = 0;
     std::unique_ptr<DirectoryMonitor> m_directoryMonitor;
     QTimer m_staleCheckTimer;
-    // Session id -> id of its one-shot celebration timer (QObject::startTimer).
-    QHash<QString, int> m_celebrationTimers;
+    // Made at a session's first celebration, dropped with the session.
+    std::unordered_map<QString, std::unique_ptr<Celebration>> m_celebrations;
     bool m_isMonitoring = false;
     // Folder name -> (session id -> number).
     QHash<QString, QHash<QString, int>> m_folderSessionNumbers;

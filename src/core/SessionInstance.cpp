@@ -1,19 +1,11 @@
 #include "SessionInstance.h"
 
 #include "InternetDateTime.h"
-
-#include <QFileInfo>
+#include "TextFormat.h"
 
 QString SessionInstance::displayName() const
 {
-    // QFileInfo drops a trailing slash the way a file URL's last component does.
-    QString name = QFileInfo(cwd).fileName();
-    if (name.isEmpty() && cwd.endsWith(u'/') && cwd.size() > 1) {
-        QString trimmed = cwd;
-        while (trimmed.size() > 1 && trimmed.endsWith(u'/'))
-            trimmed.chop(1);
-        name = QFileInfo(trimmed).fileName();
-    }
+    QString name = TextFormat::lastPathComponent(cwd);
     if (name.isEmpty())
         name = QStringLiteral("Session");
     if (sessionNumber && *sessionNumber >= 2)

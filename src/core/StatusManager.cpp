@@ -9,28 +9,15 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
-#include <cmath>
-#include <limits>
-
-namespace {
-// Shortest text that reads back as the same double, always with a fractional part: 5 -> "5.0".
-QString secondsText(double seconds)
-{
-    QString text = QString::number(seconds, 'g', QLocale::FloatingPointShortest);
-    if (std::isfinite(seconds) && !text.contains(u'.') && !text.contains(u'e'))
-        text += QStringLiteral(".0");
-    return text;
-}
-} // namespace
 
 StatusManager::StatusManager(QString statusFilePath, CelebrationDurationSource celebrationDuration,
                              QObject* parent)
     : QObject(parent), m_lastUpdate(QDateTime::currentDateTimeUtc()),
-      m_statusFilePath(std::move(statusFilePath)), m_celebrationDuration(std::move(celebrationDuration))
+      m_celebration(std::move(celebrationDuration), QString(),
+                    [this] { return m_currentStatus == ClaudeStatus::completed; }),
+      m_statusFilePath(std::move(statusFilePath))
 {
-    m_celebrationTimer.setSingleShot(true);
-    connect(&m_celebrationTimer, &QTimer::timeout, this, &StatusManager::completeCelebration);
+    connect(&m_celebration, &Celebration::ended, this, [this] { setCurrentStatus(ClaudeStatus::idle); });
 }
 
 StatusManager::~StatusManager() = default;
@@ -65,7 +52,7 @@ void StatusManager::startMonitoring()
 void StatusManager::stopMonitoring()
 {
     m_fileMonitor.reset();
-    cancelCelebrationTimer();
+    m_celebration.cancel();
     setMonitoring(false);
 }
 
@@ -120,43 +107,14 @@ void StatusManager::didReadStatusUpdate(const std::optional<StatusUpdate>& updat
 void StatusManager::updateStatus(ClaudeStatus status, const std::optional<QString>& tool)
 {
     logLine(QStringLiteral("📊 Status changed: ") + claudeStatusText(status));
-    cancelCelebrationTimer();
+    m_celebration.cancel();
     setCurrentStatus(status);
     m_statusHistory.prepend(StatusHistoryItem{QUuid::createUuid(), status, m_lastUpdate, tool});
     if (m_statusHistory.size() > maxHistoryItems)
         m_statusHistory.resize(maxHistoryItems);
     emit statusHistoryChanged();
     if (status == ClaudeStatus::completed)
-        startCelebrationTimer();
-}
-
-void StatusManager::startCelebrationTimer()
-{
-    const double seconds = m_celebrationDuration ? m_celebrationDuration() : 0.0;
-    if (!(seconds > 0)) {
-        logLine(QStringLiteral("⏱️ Celebration auto-transition disabled (manual only)"));
-        return;
-    }
-    logLine(QStringLiteral("⏱️ Starting celebration timer (") + secondsText(seconds) +
-            QStringLiteral("s)"));
-    // QTimer counts in int milliseconds; anything longer is "a very long time" all the same.
-    const double milliseconds = std::min(seconds * 1000.0, double(std::numeric_limits<int>::max()));
-    m_celebrationTimer.start(int(std::ceil(milliseconds)));
-}
-
-void StatusManager::cancelCelebrationTimer()
-{
-    if (!m_celebrationTimer.isActive())
-        return;
-    logLine(QStringLiteral("⏱️ Cancelling celebration timer"));
-    m_celebrationTimer.stop();
-}
-
-void StatusManager::completeCelebration()
-{
-    logLine(QStringLiteral("🎉 Celebration complete, returning to idle"));
-    setCurrentStatus(ClaudeStatus::idle);
-    m_celebrationTimer.stop();
+        m_celebration.start();
 }
 
 void StatusManager::acknowledgeCompletion()
@@ -164,8 +122,7 @@ void StatusManager::acknowledgeCompletion()
     if (m_currentStatus != ClaudeStatus::completed)
         return;
     logLine(QStringLiteral("👆 User acknowledged completion"));
-    cancelCelebrationTimer();
-    completeCelebration();
+    m_celebration.finish();
 }
 
 void StatusManager::setCurrentStatus(ClaudeStatus status)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Celebration.h"
 #include "ClaudeStatus.h"
 #include "FileMonitor.h"
 #include "StatusHistoryItem.h"
@@ -7,13 +8,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QObject>
-#include <QTimer>
-#include <functional>
 #include <memory>
-
-// Seconds a completed state lasts before falling back to idle; 0 or less means until acknowledged.
-// Read each time a celebration starts, so the application hands in its preferences here.
-using CelebrationDurationSource = std::function<double()>;
 
 // The single cat's model of Claude Code: the state from status.json, its history and the celebration.
 class StatusManager : public QObject
@@ -40,7 +35,7 @@ public:
     const QList<StatusHistoryItem>& statusHistory() const { return m_statusHistory; }
     bool isMonitoring() const { return m_isMonitoring; }
     QString statusFilePath() const { return m_statusFilePath; }
-    bool isCelebrationPending() const { return m_celebrationTimer.isActive(); }
+    bool isCelebrationPending() const { return m_celebration.isPending(); }
 
     // Safe to call repeatedly.
     Q_INVOKABLE void startMonitoring();
@@ -58,9 +53,6 @@ private:
     void ensureStatusFile();
     void readInitialStatus();
     void updateStatus(ClaudeStatus status, const std::optional<QString>& tool);
-    void startCelebrationTimer();
-    void cancelCelebrationTimer();
-    void completeCelebration();
     void setCurrentStatus(ClaudeStatus status);
     void setMonitoring(bool monitoring);
 
@@ -68,8 +60,7 @@ private:
     QDateTime m_lastUpdate;
     QList<StatusHistoryItem> m_statusHistory;
     std::unique_ptr<FileMonitor> m_fileMonitor;
-    QTimer m_celebrationTimer;
+    Celebration m_celebration;
     bool m_isMonitoring = false;
     const QString m_statusFilePath;
-    CelebrationDurationSource m_celebrationDuration;
 };

@@ -1,6 +1,7 @@
 #include "LayoutMetrics.h"
 
-#include <QFileInfo>
+#include "TextFormat.h"
+
 #include <algorithm>
 
 namespace LayoutMetrics {
@@ -122,10 +123,7 @@ QColor stateColor(ClaudeStatus status)
 
 QString folderName(const QString& path)
 {
-    QString trimmed = path;
-    while (trimmed.size() > 1 && trimmed.endsWith(u'/'))
-        trimmed.chop(1);
-    return QFileInfo(trimmed).fileName();
+    return TextFormat::lastPathComponent(path);
 }
 
 } // namespace LayoutMetrics
