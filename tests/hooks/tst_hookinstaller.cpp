@@ -43,15 +43,14 @@ QString ourEntries()
 const QString sixEntries = "{\n  \"hooks\": {\n" + ourEntries() + "\n  }\n}";
 const QByteArray modelOnly = "{\n  \"model\": \"opus\"\n}\n";
 
-// A user's settings as Claude Code writes them, with members of their own, a foreign hook event, escapes
-// and a number spelled their way, and no final line break; %1 stands for the hook events that follow
-// their UserPromptSubmit.
+// A user's settings as Claude Code writes them, with members of their own in their order, a foreign
+// hook event, escapes, numbers of every kind and no final line break; %1 stands for the hook events
+// that follow their UserPromptSubmit.
 const QString userSettingsLayout = QStringLiteral(R"json({
   "model": "opus",
   "permissions": {
     "allow": [
-      "Bash(npm run lint)",
-      "Read(~/.zshrc)"
+      "Bash(npm run lint)"
     ],
     "deny": []
   },
@@ -63,11 +62,15 @@ const QString userSettingsLayout = QStringLiteral(R"json({
     ]%1
   },
   "env": {
-    "GREETING": "gr\u00fc\u00df dich \ud83d\ude00",
-    "TOOLS": "C:\\tools\/bin"
+    "GREETING": "grüß dich 😀",
+    "TOOLS": "C:\\tools/bin\t\u0001"
   },
-  "cleanupPeriodDays": 1E+2,
-  "includeCoAuthoredBy": false,
+  "cleanupPeriodDays": 100,
+  "limits": [
+    12345678901234567890,
+    -0.5,
+    1e+21
+  ],
   "statusLine": null
 })json");
 
@@ -158,16 +161,9 @@ private:
     QString settingsPath() const { return path(".claude/settings.json"); }
     QString scriptPath() const { return path(".claude/hooks/status_writer.py"); }
     QString expected(QString text) const { return text.replace(QStringLiteral("%HOME%"), m_home->path()); }
-    // Leftover temporary files would pile up in the user's folders.
-    void verifyNoTemporaryFiles()
-    {
-        for (const QString& folder : {path(".claude"), path(".claude/hooks")}) {
-            for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
-                QVERIFY2(!name.startsWith(u'.'), qPrintable(folder + "/" + name));
-        }
-    }
     // A failed install (with errorType) or uninstall (without): the status message gives the reason,
-    // which names what stood in the way; an install failure is also reported as a usage event.
+    // which names what stood in the way; an install failure is also reported as a usage event. Leftover
+    // temporary files would pile up in the user's folders.
     void verifyFailed(const HookInstaller& installer, const Result& result, const QString& named,
                       const QString& errorType = QStringLiteral("file_system_error"))
     {
@@ -180,7 +176,10 @@ private:
                  (installing ? "❌ Installation failed: " : "❌ Uninstall failed: ") + reason);
         if (installing)
             QCOMPARE(m_events.last(), "hook_installation_failed {\"error_type\":\"" + errorType + "\"}");
-        verifyNoTemporaryFiles();
+        for (const QString& folder : {path(".claude"), path(".claude/hooks")}) {
+            for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+                QVERIFY2(!name.startsWith(u'.'), qPrintable(folder + "/" + name));
+        }
     }
 
     std::unique_ptr<QTemporaryDir> m_home;
@@ -198,18 +197,20 @@ void TestHookInstaller::installUpdateAndUninstall_data()
     const QString modelInstalled =
         "{\n  \"model\": \"opus\",\n  \"hooks\": {\n" + ourEntries() + "\n  }\n}\n";
     QTest::newRow("fresh home") << QByteArray() << false << sixEntries + u'\n' << QByteArray("{}\n") << false;
-    // Their own PreToolUse entry is replaced where it stood, our other five appended; uninstalling
-    // leaves only their own event under hooks.
+    // Their own PreToolUse entry is replaced where it stood, our other five appended; everything else
+    // comes back byte for byte, and uninstalling leaves only their own event under hooks.
     QTest::newRow("user's settings") << userSettings << false << userSettingsLayout.arg(",\n" + ourEntries())
                                      << userSettingsLayout.arg(QString()).toUtf8() << true;
     QTest::newRow("no hooks") << modelOnly << false << modelInstalled << modelOnly << false;
     QTest::newRow("symlinked") << modelOnly << true << modelInstalled << modelOnly << false;
-    // Before v0.4.2 only the tool events were registered, and the script did not know the idle prompt;
-    // this file has no final line break, which it keeps.
+    // Before v0.4.2 only the tool events were registered, and the script did not know the idle prompt.
+    // Written by hand: no final line break, which it keeps, and spellings JSON.stringify would not use.
+    const QString respelled = "\n  \"n\": 100.0,\n  \"s\": \"é/\"\n}";
     QTest::newRow("older installation")
         << QByteArray(R"json({"hooks": {"PreToolUse": [{"matcher": "*", "hooks": [{"type": "command",
-           "command": "python3 %HOME%/.claude/hooks/status_writer.py PreToolUse", "timeout": 5}]}]}})json")
-        << false << sixEntries << QByteArray("{}") << true;
+           "command": "python3 %HOME%/.claude/hooks/status_writer.py PreToolUse", "timeout": 5}]}]},
+           "n": 1E+2, "s": "\u00e9\/"})json")
+        << false << sixEntries.chopped(2) + ',' + respelled << ('{' + respelled).toUtf8() << true;
 }
 
 void TestHookInstaller::installUpdateAndUninstall()
@@ -266,7 +267,6 @@ void TestHookInstaller::installUpdateAndUninstall()
     QCOMPARE(installer->installationStatus(), InstallationStatus::notInstalled);
     QCOMPARE(installer->statusMessage(), QStringLiteral("🗑️ Hooks uninstalled"));
     QCOMPARE(statusChanged.count(), 1);
-    verifyNoTemporaryFiles();
 
     QCOMPARE(installer->manualConfiguration(),
              QString(sixEntries).replace(QStringLiteral("%HOME%"), QStringLiteral("~")));
@@ -356,26 +356,38 @@ void TestHookInstaller::installationStatus()
 void TestHookInstaller::unusableSettingsAreRefusedAndLeftUntouched_data()
 {
     QTest::addColumn<QByteArray>("settings");
-    QTest::newRow("truncated") << QByteArray("{\n  \"model\": \"opus\",\n  \"hooks\": {");
-    QTest::newRow("trailing comma") << QByteArray("{\n  \"model\": \"opus\",\n}\n");
-    QTest::newRow("comment") << QByteArray("{\n  // my settings\n  \"model\": \"opus\"\n}\n");
-    QTest::newRow("empty file") << QByteArray("");
-    QTest::newRow("not UTF-8") << QByteArray("{\"model\": \"op\xe9s\"}");
-    QTest::newRow("array") << QByteArray("[\n  {\n    \"hooks\": {}\n  }\n]\n");
-    QTest::newRow("string") << QByteArray("\"hooks\"");
-    QTest::newRow("null") << QByteArray("null");
+    QTest::addColumn<QString>("reason"); // after the path
+    const QString invalid = QStringLiteral(" is not valid JSON (parse error at line ");
+    const QString notObject = QStringLiteral(" does not hold a JSON object at its top level.");
+    QTest::newRow("truncated") << QByteArray("{\n  \"model\": \"opus\",\n  \"hooks\": {") << invalid + "3";
+    QTest::newRow("trailing comma") << QByteArray("{\n  \"model\": \"opus\",\n}\n") << invalid + "3";
+    QTest::newRow("comment") << QByteArray("{\n  // my settings\n  \"model\": \"opus\"\n}\n")
+                             << invalid + "2";
+    QTest::newRow("empty file") << QByteArray("") << invalid + "1";
+    QTest::newRow("Latin-1") << QByteArray("{\"model\": \"op\xe9s\"}") << invalid + "1";
+    QTest::newRow("overlong UTF-8") << QByteArray("{\"model\": \"\xC0\xAF\"}") << invalid + "1";
+    QTest::newRow("lone surrogate") << QByteArray("{\"model\": \"\\ud800\"}") << invalid + "1";
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF{}") << " is not valid JSON (The text starts";
+    QTest::newRow("NUL, then more") << QByteArray("{}\0{\"a\": 1}", 11)
+                                    << " is not valid JSON (The text contains";
+    QTest::newRow("hostile nesting") << QByteArray(100000, '[') + QByteArray(100000, ']')
+                                     << " is not valid JSON (Too deeply nested)";
+    QTest::newRow("array") << QByteArray("[\n  {\n    \"hooks\": {}\n  }\n]\n") << notObject;
+    QTest::newRow("string") << QByteArray("\"hooks\"") << notObject;
+    QTest::newRow("null") << QByteArray("null") << notObject;
 }
 
 void TestHookInstaller::unusableSettingsAreRefusedAndLeftUntouched()
 {
     QFETCH(QByteArray, settings);
+    QFETCH(QString, reason);
     QVERIFY(writeFile(settingsPath(), settings));
     auto installer = makeInstaller();
     QSignalSpy statusChanged(installer.get(), &HookInstaller::hookStatusChanged);
 
-    verifyFailed(*installer, installer->installHooks(), settingsPath());
+    verifyFailed(*installer, installer->installHooks(), settingsPath() + reason);
     QCOMPARE(readAll(settingsPath()), settings);
-    verifyFailed(*installer, installer->uninstallHooks(), settingsPath(), {});
+    verifyFailed(*installer, installer->uninstallHooks(), settingsPath() + reason, {});
     QCOMPARE(readAll(settingsPath()), settings);
     QVERIFY(QFileInfo::exists(scriptPath())); // installed before the settings were read, and still named
     QCOMPARE(statusChanged.count(), 0);
