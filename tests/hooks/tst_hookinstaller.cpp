@@ -179,8 +179,8 @@ void TestHookInstaller::checkInstallAndUninstall_data()
     row("byte order mark", "\xEF\xBB\xBF{}", idle, needsSettings, " is not valid JSON (The text starts");
     row("NUL, then more", QByteArray("{}\0{\"a\": 1}", 11), idle, needsSettings,
         " is not valid JSON (The text contains");
-    row("hostile nesting", QByteArray(100000, '[') + QByteArray(100000, ']'), idle, needsSettings,
-        " is not valid JSON (Too deeply nested)");
+    row("hostile nesting", "{\"a\": " + QByteArray(100000, '[') + QByteArray(100000, ']') + '}', idle,
+        needsSettings, " is not valid JSON (Too deeply nested)");
     row("array", "[\n  {\n    \"hooks\": {}\n  }\n]\n", idle, needsSettings, " does not hold a JSON object");
 }
 
