@@ -152,10 +152,10 @@ void TestHookInstaller::checkInstallAndUninstall_data()
     // Their PreToolUse is replaced where it stood, our other five appended; all else comes back as it was.
     row("user's settings", userSettings, "import sys\n", needsUpdate,
         userSettingsLayout.arg(",\n" + ourEntries()), userSettingsLayout.arg(QString()).toUtf8());
-    // Compact, as written by hand; its final line break stays.
-    row("symlinked, no hooks", "{\"model\":\"opus\"}\n", idle, needsSettings,
-        "{\n  \"model\": \"opus\",\n  \"hooks\": {\n" + ourEntries() + "\n  }\n}\n",
-        "{\n  \"model\": \"opus\"\n}\n", true);
+    // Compact, as written by hand, with a hook event of its own; its final line break stays.
+    const QString theirs = "{\n  \"model\": \"opus\",\n  \"hooks\": {\n    \"PreCompact\": []";
+    row("symlinked, not ours", "{\"model\":\"opus\",\"hooks\":{\"PreCompact\":[]}}\n", idle, needsSettings,
+        theirs + ",\n" + ourEntries() + "\n  }\n}\n", (theirs + "\n  }\n}\n").toUtf8(), true);
     // Before v0.4.2 only the tool events were registered, and the script did not know the idle prompt.
     row("older installation", R"json({"hooks": {"PreToolUse": [{"matcher": "*", "hooks": [{"type": "command",
            "command": "python3 %HOME%/.claude/hooks/status_writer.py PreToolUse", "timeout": 5}]}]}})json",
