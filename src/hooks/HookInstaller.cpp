@@ -88,8 +88,9 @@ std::expected<Json, QString> parseJson(const QByteArray& bytes)
         if (tooDeep)
             return std::unexpected(QStringLiteral("Too deeply nested"));
         return root;
-    } catch (const Json::parse_error& error) {
-        // "[json.exception.parse_error.101] parse error at line 3, column 1: syntax error ..."
+    } catch (const Json::exception& error) {
+        // "[json.exception.parse_error.101] parse error at line 3, column 1: syntax error ...", or a
+        // number too large for a double: "[json.exception.out_of_range.406] number overflow parsing ..."
         const QString what = QString::fromUtf8(error.what());
         return std::unexpected(what.mid(what.indexOf(QLatin1String("] ")) + 2));
     }

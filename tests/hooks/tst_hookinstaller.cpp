@@ -181,6 +181,7 @@ void TestHookInstaller::checkInstallAndUninstall_data()
         " is not valid JSON (The text contains");
     row("hostile nesting", "{\"a\": " + QByteArray(100000, '[') + QByteArray(100000, ']') + '}', idle,
         needsSettings, " is not valid JSON (Too deeply nested)");
+    row("number overflow", "{\"n\": 1e9999}", idle, needsSettings, " is not valid JSON (number overflow");
     row("array", "[\n  {\n    \"hooks\": {}\n  }\n]\n", idle, needsSettings, " does not hold a JSON object");
 }
 
