@@ -8,12 +8,13 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <nlohmann/json.hpp>
 #include <pwd.h>
 #include <unistd.h>
 
-using OrderedJson::Value;
-
 namespace {
+using Json = nlohmann::ordered_json;
+
 const QString hooksKey = QStringLiteral("hooks");
 const QString preToolUse = QStringLiteral("PreToolUse");
 const QString postToolUse = QStringLiteral("PostToolUse");
@@ -36,44 +37,87 @@ QString shellWord(const QString& path)
 }
 
 // The value under hooks.<event>: one matcher object with one command.
-Value hookEntry(const QString& event, const QString& scriptPath)
+Json hookEntry(const QString& event, const QString& scriptPath)
 {
-    Value command = Value::object();
-    command.setMember(QStringLiteral("type"), Value::fromString(QStringLiteral("command")));
-    command.setMember(QStringLiteral("command"),
-                      Value::fromString(QStringLiteral("python3 ") + scriptPath + u' ' + event));
-    command.setMember(QStringLiteral("timeout"), Value::fromInteger(hookTimeoutSeconds));
-    Value commands = Value::array();
-    commands.append(std::move(command));
-
-    Value matcher = Value::object();
+    Json matcher = Json::object();
     // Stop, SessionStart and SessionEnd take no matcher.
     if (event == preToolUse || event == postToolUse || event == notification)
-        matcher.setMember(QStringLiteral("matcher"), Value::fromString(QStringLiteral("*")));
-    matcher.setMember(hooksKey, std::move(commands));
-    Value entry = Value::array();
-    entry.append(std::move(matcher));
-    return entry;
+        matcher["matcher"] = "*";
+    matcher[hooksKey.toStdString()] =
+        Json::array({Json{{"type", "command"},
+                          {"command", ("python3 " + scriptPath + u' ' + event).toStdString()},
+                          {"timeout", hookTimeoutSeconds}}});
+    return Json::array({std::move(matcher)});
 }
 
-Value hookEntries(const QString& scriptPath)
+Json hookEntries(const QString& scriptPath)
 {
-    Value hooks = Value::object();
+    Json hooks = Json::object();
     for (const QString& event : HookInstaller::hookEvents())
-        hooks.setMember(event, hookEntry(event, scriptPath));
+        hooks[event.toStdString()] = hookEntry(event, scriptPath);
     return hooks;
 }
 
-bool isArrayOfObjects(const Value& value)
+// The member's value; nullptr when value is no object or has no such member.
+const Json* member(const Json& value, const QString& key)
 {
-    return value.isArray() && std::all_of(value.elements().begin(), value.elements().end(),
-                                          [](const Value& v) { return v.isObject(); });
+    if (!value.is_object())
+        return nullptr;
+    const auto found = value.find(key.toStdString());
+    return found == value.end() ? nullptr : &*found;
+}
+
+// Deep enough for any settings file, shallow enough that writing one back cannot exhaust the stack.
+constexpr int maxDepth = 512;
+
+// Strict JSON, as Claude Code reads it; the error says what was wrong and where.
+std::expected<Json, QString> parseJson(const QByteArray& bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return std::unexpected(QStringLiteral("The text starts with a byte order mark"));
+    // The parser takes a NUL byte for the end of the text and would drop whatever follows it.
+    if (bytes.contains('\0'))
+        return std::unexpected(QStringLiteral("The text contains a NUL byte"));
+    bool tooDeep = false;
+    const auto keepShallow = [&](int depth, Json::parse_event_t, Json&) {
+        tooDeep |= depth > maxDepth;
+        return depth <= maxDepth;
+    };
+    try {
+        Json root = Json::parse(bytes.begin(), bytes.end(), keepShallow);
+        if (tooDeep)
+            return std::unexpected(QStringLiteral("Too deeply nested"));
+        return root;
+    } catch (const Json::exception& error) {
+        // "[json.exception.parse_error.101] parse error at line 3, column 1: syntax error ...", or a
+        // number too large for a double: "[json.exception.out_of_range.406] number overflow parsing ..."
+        const QString what = QString::fromUtf8(error.what());
+        return std::unexpected(what.mid(what.indexOf(QLatin1String("] ")) + 2));
+    }
+}
+
+// Claude Code's layout: JSON.stringify(value, null, 2), no final line break. Strings are ours or were
+// read as valid UTF-8, so the replacing error handler never has anything to replace.
+QByteArray serialize(const Json& value)
+{
+    return QByteArray::fromStdString(value.dump(2, ' ', false, Json::error_handler_t::replace));
+}
+
+std::optional<Json> readSettingsObject(const QString& path)
+{
+    const auto bytes = FileOperations::readFile(path);
+    if (!bytes)
+        return std::nullopt;
+    auto root = parseJson(*bytes);
+    if (!root || !root->is_object())
+        return std::nullopt;
+    return std::move(*root);
 }
 } // namespace
 
 struct HookInstaller::SettingsFile
 {
-    Value root = Value::object();
+    Json root = Json::object();
     QByteArray originalBytes; // empty when there was no file
     bool existed = false;
 };
@@ -115,24 +159,13 @@ QString HookInstaller::defaultScriptSourcePath()
 // ---------------------------------------------------------------------------------------------------
 // Checks
 
-std::optional<Value> HookInstaller::readSettingsObject() const
-{
-    const auto bytes = FileOperations::readFile(m_settingsPath);
-    if (!bytes)
-        return std::nullopt;
-    auto root = OrderedJson::parse(*bytes);
-    if (!root || !root->isObject())
-        return std::nullopt;
-    return std::move(*root);
-}
-
 bool HookInstaller::hooksConfigured() const
 {
-    const auto settings = readSettingsObject();
+    const auto settings = readSettingsObject(m_settingsPath);
     if (!settings)
         return false;
-    const Value* hooks = settings->member(hooksKey);
-    return hooks && hooks->isObject() && (hooks->member(preToolUse) || hooks->member(postToolUse));
+    const Json* hooks = member(*settings, hooksKey);
+    return hooks && (member(*hooks, preToolUse) || member(*hooks, postToolUse));
 }
 
 bool HookInstaller::scriptHandlesIdlePrompt() const
@@ -147,24 +180,25 @@ bool HookInstaller::scriptHandlesIdlePrompt() const
 
 HookCompatibility HookInstaller::checkCompatibility() const
 {
-    const auto settings = readSettingsObject();
+    const auto settings = readSettingsObject(m_settingsPath);
     if (!settings)
         return HookCompatibility::notInstalled;
-    const Value* hooks = settings->member(hooksKey);
-    if (!hooks || !hooks->isObject())
+    const Json* hooks = member(*settings, hooksKey);
+    if (!hooks || !hooks->is_object())
         return HookCompatibility::notInstalled;
 
-    if (const Value* entries = hooks->member(notification); entries && isArrayOfObjects(*entries)) {
-        for (const Value& entry : entries->elements()) {
-            const Value* matcher = entry.member(QStringLiteral("matcher"));
-            if (matcher && matcher->isString() && matcher->toString() == u"*")
+    const Json* entries = member(*hooks, notification);
+    if (entries && entries->is_array() &&
+        std::all_of(entries->begin(), entries->end(), [](const Json& entry) { return entry.is_object(); })) {
+        for (const Json& entry : *entries) {
+            if (const Json* matcher = member(entry, QStringLiteral("matcher")); matcher && *matcher == "*")
                 return scriptHandlesIdlePrompt() ? HookCompatibility::compatible
                                                  : HookCompatibility::incompatible;
         }
         return HookCompatibility::incompatible;
     }
-    return hooks->member(preToolUse) || hooks->member(postToolUse) ? HookCompatibility::incompatible
-                                                                   : HookCompatibility::notInstalled;
+    return member(*hooks, preToolUse) || member(*hooks, postToolUse) ? HookCompatibility::incompatible
+                                                                     : HookCompatibility::notInstalled;
 }
 
 void HookInstaller::checkInstallationStatus()
@@ -268,7 +302,7 @@ std::expected<HookInstaller::SettingsFile, HookInstallerFailure> HookInstaller::
     auto bytes = FileOperations::readFile(m_settingsPath);
     if (!bytes)
         return std::unexpected(HookInstallerFailure::fileSystem(bytes.error()));
-    auto root = OrderedJson::parse(*bytes);
+    auto root = parseJson(*bytes);
     if (!root) {
         return std::unexpected(HookInstallerFailure::fileSystem(
             QStringLiteral(
@@ -276,7 +310,7 @@ std::expected<HookInstaller::SettingsFile, HookInstallerFailure> HookInstaller::
                 .arg(QDir::toNativeSeparators(m_settingsPath), root.error())));
     }
     // Refused rather than replaced: whatever the user keeps there must not be lost.
-    if (!root->isObject()) {
+    if (!root->is_object()) {
         return std::unexpected(HookInstallerFailure::fileSystem(
             QStringLiteral("%1 does not hold a JSON object at its top level. It was left unchanged; fix or "
                            "remove it and try again.")
@@ -290,7 +324,7 @@ std::expected<HookInstaller::SettingsFile, HookInstallerFailure> HookInstaller::
 
 std::expected<void, HookInstallerFailure> HookInstaller::writeSettings(const SettingsFile& settings) const
 {
-    QByteArray bytes = OrderedJson::serialize(settings.root);
+    QByteArray bytes = serialize(settings.root);
     // Keep the file's own ending; a new file ends with a line break like any text file.
     if (!settings.existed || settings.originalBytes.endsWith('\n'))
         bytes.append('\n');
@@ -320,14 +354,14 @@ std::expected<void, HookInstallerFailure> HookInstaller::mergeHookEntries()
     if (!settings)
         return std::unexpected(settings.error());
 
-    const Value entries = hookEntries(shellWord(m_hookScriptPath));
-    Value* hooks = settings->root.member(hooksKey);
-    if (hooks && hooks->isObject()) {
+    Json entries = hookEntries(shellWord(m_hookScriptPath));
+    Json& hooks = settings->root[hooksKey.toStdString()];
+    if (hooks.is_object()) {
         // Our six events are replaced where they stand; the user's other events stay as they are.
-        for (const auto& member : entries.members())
-            hooks->setMember(member.key, member.value);
+        for (auto& [event, entry] : entries.items())
+            hooks[event] = std::move(entry);
     } else {
-        settings->root.setMember(hooksKey, entries);
+        hooks = std::move(entries);
     }
     return writeSettings(*settings);
 }
@@ -363,14 +397,14 @@ std::expected<void, HookInstallerFailure> HookInstaller::removeHookEntries()
     if (!settings)
         return std::unexpected(settings.error());
 
-    Value* hooks = settings->root.member(hooksKey);
-    if (!hooks || !hooks->isObject())
+    const auto hooks = settings->root.find(hooksKey.toStdString());
+    if (hooks == settings->root.end() || !hooks->is_object())
         return {};
     bool changed = false;
     for (const QString& event : hookEvents())
-        changed |= hooks->removeMember(event);
-    if (hooks->members().empty()) {
-        settings->root.removeMember(hooksKey);
+        changed |= hooks->erase(event.toStdString()) > 0;
+    if (hooks->empty()) {
+        settings->root.erase(hooks);
         changed = true;
     }
     // Settings without our entries are the user's business alone: not even their layout is touched.
@@ -383,9 +417,9 @@ std::expected<void, HookInstallerFailure> HookInstaller::removeHookEntries()
 
 QString HookInstaller::manualConfiguration() const
 {
-    Value configuration = Value::object();
-    configuration.setMember(hooksKey, hookEntries(QStringLiteral("~/.claude/hooks/status_writer.py")));
-    return QString::fromUtf8(OrderedJson::serialize(configuration));
+    const Json configuration{
+        {hooksKey.toStdString(), hookEntries(QStringLiteral("~/.claude/hooks/status_writer.py"))}};
+    return QString::fromUtf8(serialize(configuration));
 }
 
 void HookInstaller::setInstallationStatus(InstallationStatus status)

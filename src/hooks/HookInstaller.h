@@ -2,7 +2,6 @@
 
 #include "HookInstallerError.h"
 #include "InstallationStatus.h"
-#include "OrderedJson.h"
 #include "UsageEventSink.h"
 
 #include <QObject>
@@ -16,8 +15,8 @@
 //
 // Several instances may exist at once (status-bar item, preferences, onboarding); they share only the
 // files. Every call reads the files afresh. The settings file is the user's: it is replaced atomically,
-// written back with its members in their order, two-space indentation and its strings and numbers
-// spelled as they were, and a file that is not a JSON object is refused and left as it was.
+// written back with its members in their order in Claude Code's two-space layout, and a file that is
+// not a JSON object is refused and left as it was.
 class HookInstaller : public QObject
 {
     Q_OBJECT
@@ -80,7 +79,6 @@ private:
     std::expected<void, HookInstallerFailure> removeHookEntries();
     std::expected<SettingsFile, HookInstallerFailure> readSettingsForUpdate() const;
     std::expected<void, HookInstallerFailure> writeSettings(const SettingsFile& settings) const;
-    std::optional<OrderedJson::Value> readSettingsObject() const;
 
     void setInstallationStatus(InstallationStatus status);
     void setStatusMessage(const QString& message);
