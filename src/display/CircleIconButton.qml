@@ -26,7 +26,8 @@ Rectangle {
         anchors.centerIn: parent
         width: root.iconSize
         height: root.iconSize
-        sourceSize: Qt.size(width * 2, height * 2)
+        sourceSize.width: Math.round(width * 2)
+        sourceSize.height: Math.round(height * 2)
         source: Metrics.icon(root.symbol, root.iconColor)
     }
     MouseArea {

@@ -37,7 +37,8 @@ Rectangle {
         visible: root.symbol !== ""
         width: root.fontSize + 2
         height: width
-        sourceSize: Qt.size(width * 2, height * 2)
+        sourceSize.width: Math.round(width * 2)
+        sourceSize.height: Math.round(height * 2)
         source: root.symbol !== "" ? Metrics.icon(root.symbol, root.foreground) : ""
     }
     MouseArea {

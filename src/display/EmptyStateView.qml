@@ -15,7 +15,8 @@ Item {
             anchors.horizontalCenter: parent.horizontalCenter
             width: 40
             height: 40
-            sourceSize: Qt.size(80, 80)
+            sourceSize.width: 80
+            sourceSize.height: 80
             source: Metrics.icon("cat", Qt.rgba(1, 1, 1, 0.4))
         }
         Text {

@@ -37,7 +37,9 @@ Item {
                 required property string displayName
                 required property string cwdName
                 required property string skinId
-                width: root.columnWidth
+                // The delegate is a component of its own: this view is the parent of the grid it sits in.
+                readonly property GridLayoutView view: parent ? parent.parent as GridLayoutView : null
+                width: view ? view.columnWidth : 0
                 height: cat.implicitHeight
                 InstanceCatView {
                     id: cat
@@ -47,13 +49,13 @@ Item {
                     displayName: cell.displayName
                     cwdName: cell.cwdName
                     skinId: cell.skinId
-                    size: root.cellSize
+                    size: cell.view ? cell.view.cellSize : 0
                     showTitle: true
                     showCwd: false
                     showStatus: true
-                    onTapped: root.instanceTapped(sessionId)
-                    onCloseRequested: root.instanceCloseRequested(sessionId)
-                    onSkinChosen: function(skinId) { root.instanceSkinChosen(sessionId, skinId) }
+                    onTapped: cell.view.instanceTapped(cell.sessionId)
+                    onCloseRequested: cell.view.instanceCloseRequested(cell.sessionId)
+                    onSkinChosen: skinId => cell.view.instanceSkinChosen(cell.sessionId, skinId)
                 }
             }
         }

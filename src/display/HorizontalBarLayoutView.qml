@@ -43,6 +43,10 @@ Item {
                     required property string displayName
                     required property string cwdName
                     required property string skinId
+                    // The delegate is a component of its own: this view is reached from the row it sits
+                    // in, through the flickable's content item and the flickable.
+                    readonly property HorizontalBarLayoutView view:
+                        parent ? parent.parent.parent.parent as HorizontalBarLayoutView : null
                     width: cat.implicitWidth
                     height: cat.implicitHeight
                     InstanceCatView {
@@ -52,13 +56,13 @@ Item {
                         displayName: cell.displayName
                         cwdName: cell.cwdName
                         skinId: cell.skinId
-                        size: root.catSize
+                        size: cell.view ? cell.view.catSize : 0
                         showTitle: true
                         showCwd: false
                         showStatus: true
-                        onTapped: root.instanceTapped(sessionId)
-                        onCloseRequested: root.instanceCloseRequested(sessionId)
-                        onSkinChosen: function(skinId) { root.instanceSkinChosen(sessionId, skinId) }
+                        onTapped: cell.view.instanceTapped(cell.sessionId)
+                        onCloseRequested: cell.view.instanceCloseRequested(cell.sessionId)
+                        onSkinChosen: skinId => cell.view.instanceSkinChosen(cell.sessionId, skinId)
                     }
                 }
             }

@@ -170,20 +170,33 @@ Item {
         }
     }
 
-    // Made only while open: a window for every cat would cost more than the cats themselves.
+    // Made only while open: a window for every cat would cost more than the cats themselves. The
+    // popover is a component of its own, so what it needs of this cat is handed over here.
     Loader {
+        id: popoverLoader
         active: root.showingSkinSelector
         sourceComponent: SkinPopover {
             objectName: "skinPopover"
-            anchorItem: skinButton
             withSections: false
-            checkedId: root.skinId
-            onSkinChosen: function(skinId) {
-                root.skinChosen(skinId)
+        }
+        onLoaded: {
+            const popover = item as SkinPopover
+            popover.anchorItem = skinButton
+            popover.checkedId = Qt.binding(() => root.skinId)
+            popover.openBelowOrAbove()
+        }
+    }
+    Connections {
+        target: popoverLoader.item
+        function onSkinChosen(skinId) {
+            // Closed before the choice is passed on: a layout rebuilds this cat for its new skin, and
+            // nothing of it may be used after that.
+            root.showingSkinSelector = false
+            root.skinChosen(skinId)
+        }
+        function onVisibleChanged(visible) {
+            if (!visible)
                 root.showingSkinSelector = false
-            }
-            onVisibleChanged: if (!visible) root.showingSkinSelector = false
-            Component.onCompleted: openBelowOrAbove()
         }
     }
 }

@@ -92,14 +92,17 @@ Item {
                         anchors.centerIn: parent
                         width: 12
                         height: 12
-                        sourceSize: Qt.size(24, 24)
+                        sourceSize.width: 24
+                        sourceSize.height: 24
                         source: Metrics.icon("xmark.circle.fill", Qt.rgba(1, 1, 1, 0.6))
                     }
-                    MouseArea {
-                        anchors.fill: parent
-                        onClicked: root.closeRequested()
-                    }
                 }
+            }
+            // Over the loaded button rather than in it: the button's component cannot reach this row.
+            MouseArea {
+                anchors.fill: removeLoader
+                enabled: removeLoader.active
+                onClicked: root.closeRequested()
             }
         }
     }

@@ -39,7 +39,12 @@ Item {
                     required property string sessionId
                     required property int status
                     required property string displayName
-                    width: column.width - 2 * column.padding
+                    // The delegate is a component of its own: it sits in the column, and this view is
+                    // reached from there through the flickable's content item and the flickable.
+                    readonly property Column rows: parent as Column
+                    readonly property ListLayoutView view:
+                        rows ? rows.parent.parent.parent as ListLayoutView : null
+                    width: rows ? rows.width - 2 * rows.padding : 0
                     height: row.implicitHeight
                     ListInstanceRow {
                         id: row
@@ -47,8 +52,8 @@ Item {
                         sessionId: line.sessionId
                         status: line.status
                         displayName: line.displayName
-                        onTapped: root.instanceTapped(sessionId)
-                        onCloseRequested: root.instanceCloseRequested(sessionId)
+                        onTapped: line.view.instanceTapped(line.sessionId)
+                        onCloseRequested: line.view.instanceCloseRequested(line.sessionId)
                     }
                 }
             }

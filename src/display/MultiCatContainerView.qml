@@ -10,8 +10,8 @@ Item {
     readonly property size multiCatSize: Metrics.containerSize(Preferences.layoutMode, Preferences.windowSize,
                                                                Sessions.instanceCount)
 
-    implicitWidth: loader.item ? loader.item.implicitWidth : 0
-    implicitHeight: loader.item ? loader.item.implicitHeight : 0
+    implicitWidth: loader.item ? (loader.item as Item).implicitWidth : 0
+    implicitHeight: loader.item ? (loader.item as Item).implicitHeight : 0
 
     Component.onCompleted: {
         Status.startMonitoring()
@@ -80,12 +80,16 @@ Item {
         id: multi
 
         property bool isHovering: false
+        // A component of its own: the panel is the parent of the loader that shows it.
+        readonly property MultiCatContainerView panel: parent ? parent.parent as MultiCatContainerView : null
+        readonly property size askedSize: panel ? panel.multiCatSize : Qt.size(0, 0)
         // The panel stops at the edges of the screen: what it shows then is smaller than asked for.
-        readonly property size shownSize: Qt.size(Math.min(root.multiCatSize.width, root.width),
-                                                  Math.min(root.multiCatSize.height, root.height))
+        readonly property size shownSize: panel ? Qt.size(Math.min(askedSize.width, panel.width),
+                                                          Math.min(askedSize.height, panel.height))
+                                                : Qt.size(0, 0)
 
-        implicitWidth: root.multiCatSize.width
-        implicitHeight: root.multiCatSize.height
+        implicitWidth: askedSize.width
+        implicitHeight: askedSize.height
         width: shownSize.width
         height: shownSize.height
 
@@ -102,16 +106,16 @@ Item {
             objectName: "layout"
             anchors.fill: parent
             opacity: Preferences.windowOpacity
-            // A new identity builds the layout anew.
-            readonly property string identity: Metrics.layoutViewIdentity(Preferences.layoutMode)
+            // Another mode builds its layout anew.
             sourceComponent: Preferences.layoutMode === LayoutMode.Grid ? grid
                            : Preferences.layoutMode === LayoutMode.List ? list : bar
         }
+        // Each layout is named after its identity. It fills the loader, which fills this view, so its own
+        // size is the size shown.
         Component {
             id: grid
             GridLayoutView {
-                objectName: layout.identity
-                containerSize: multi.shownSize
+                objectName: Metrics.layoutViewIdentity(LayoutMode.Grid)
                 onInstanceTapped: sessionId => Sessions.focusSession(sessionId)
                 onInstanceCloseRequested: sessionId => Sessions.dismissSession(sessionId)
                 onInstanceSkinChosen: (sessionId, skinId) => Sessions.updateSkin(sessionId, skinId)
@@ -120,8 +124,7 @@ Item {
         Component {
             id: bar
             HorizontalBarLayoutView {
-                objectName: layout.identity
-                containerHeight: multi.shownSize.height
+                objectName: Metrics.layoutViewIdentity(LayoutMode.HorizontalBar)
                 onInstanceTapped: sessionId => Sessions.focusSession(sessionId)
                 onInstanceCloseRequested: sessionId => Sessions.dismissSession(sessionId)
                 onInstanceSkinChosen: (sessionId, skinId) => Sessions.updateSkin(sessionId, skinId)
@@ -130,8 +133,7 @@ Item {
         Component {
             id: list
             ListLayoutView {
-                objectName: layout.identity
-                containerSize: multi.shownSize
+                objectName: Metrics.layoutViewIdentity(LayoutMode.List)
                 onInstanceTapped: sessionId => Sessions.focusSession(sessionId)
                 onInstanceCloseRequested: sessionId => Sessions.dismissSession(sessionId)
             }
@@ -162,6 +164,7 @@ Item {
                 Repeater {
                     model: Metrics.layoutChoices
                     delegate: ControlButton {
+                        required property var modelData
                         objectName: "layoutButton-" + modelData.name
                         anchors.verticalCenter: parent.verticalCenter
                         width: 26
@@ -182,6 +185,7 @@ Item {
                 Repeater {
                     model: Metrics.sizeChoices
                     delegate: ControlButton {
+                        required property var modelData
                         objectName: "sizeButton" + modelData.label
                         anchors.verticalCenter: parent.verticalCenter
                         width: 26

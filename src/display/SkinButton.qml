@@ -44,7 +44,8 @@ Rectangle {
             anchors.verticalCenter: parent.verticalCenter
             width: root.chevronSize
             height: root.chevronSize
-            sourceSize: Qt.size(width * 2, height * 2)
+            sourceSize.width: Math.round(width * 2)
+            sourceSize.height: Math.round(height * 2)
             source: Metrics.icon(root.open ? "chevron.up" : "chevron.down", "white")
         }
     }

@@ -46,7 +46,8 @@ Item {
         visible: root.checked
         width: root.checkSize + 2
         height: width
-        sourceSize: Qt.size(width * 2, height * 2)
+        sourceSize.width: Math.round(width * 2)
+        sourceSize.height: Math.round(height * 2)
         source: Metrics.icon("checkmark", "#007AFF")
     }
     MouseArea {

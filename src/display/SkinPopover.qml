@@ -81,7 +81,7 @@ PopoverWindow {
                 font.weight: Font.DemiBold
             }
             component Divider: Item {
-                width: column.width
+                width: parent.width
                 height: 9
                 Rectangle {
                     anchors.centerIn: parent
@@ -90,6 +90,23 @@ PopoverWindow {
                     color: Qt.rgba(0, 0, 0, 0.12)
                 }
             }
+            // A delegate is a component of its own: it reaches the popover as the window it is shown in,
+            // and keeps a row's defaults until it is in one.
+            component SkinRow: SkinMenuRow {
+                id: row
+                required property var modelData
+                readonly property SkinPopover menu: Window.window as SkinPopover
+                objectName: "skinRow"
+                width: parent ? parent.width : 0
+                skinId: modelData.id
+                name: modelData.name
+                checked: menu !== null && modelData.id === menu.checkedId
+                fontSize: menu ? menu.rowFontSize : 12
+                checkSize: menu ? menu.checkSize : 10
+                horizontalPadding: menu ? menu.rowHorizontalPadding : 12
+                verticalPadding: menu ? menu.rowVerticalPadding : 8
+                onClicked: row.menu.skinChosen(row.skinId)
+            }
 
             SectionHeader {
                 visible: popover.withSections
@@ -97,18 +114,7 @@ PopoverWindow {
             }
             Repeater {
                 model: popover.bundledSkins
-                delegate: SkinMenuRow {
-                    objectName: "skinRow"
-                    width: column.width
-                    skinId: modelData.id
-                    name: modelData.name
-                    checked: modelData.id === popover.checkedId
-                    fontSize: popover.rowFontSize
-                    checkSize: popover.checkSize
-                    horizontalPadding: popover.rowHorizontalPadding
-                    verticalPadding: popover.rowVerticalPadding
-                    onClicked: popover.skinChosen(skinId)
-                }
+                delegate: SkinRow {}
             }
             Divider {
                 objectName: "divider"
@@ -120,18 +126,7 @@ PopoverWindow {
             }
             Repeater {
                 model: popover.customSkins
-                delegate: SkinMenuRow {
-                    objectName: "skinRow"
-                    width: column.width
-                    skinId: modelData.id
-                    name: modelData.name
-                    checked: modelData.id === popover.checkedId
-                    fontSize: popover.rowFontSize
-                    checkSize: popover.checkSize
-                    horizontalPadding: popover.rowHorizontalPadding
-                    verticalPadding: popover.rowVerticalPadding
-                    onClicked: popover.skinChosen(skinId)
-                }
+                delegate: SkinRow {}
             }
             SkinMenuRow {
                 objectName: "createSkinRow"

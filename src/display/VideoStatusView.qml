@@ -6,8 +6,8 @@ import Tabbywatch
 Item {
     id: root
 
-    implicitWidth: form.item ? form.item.implicitWidth : 0
-    implicitHeight: form.item ? form.item.implicitHeight : 0
+    implicitWidth: form.item ? (form.item as Item).implicitWidth : 0
+    implicitHeight: form.item ? (form.item as Item).implicitHeight : 0
 
     Loader {
         id: form
@@ -139,6 +139,7 @@ Item {
                         Repeater {
                             model: Metrics.sizeChoices
                             delegate: ControlButton {
+                                required property var modelData
                                 objectName: "sizeButton" + modelData.label
                                 label: modelData.label
                                 toolTip: modelData.toolTip
@@ -159,24 +160,35 @@ Item {
             border.color: Qt.rgba(1, 1, 1, 0.1)
         }
 
-        // Made only while open.
+        // Made only while open. The popover is a component of its own, so what it needs of this cat is
+        // handed over here.
         Loader {
+            id: popoverLoader
             active: cat.showingSkinSelector
             sourceComponent: SkinPopover {
                 objectName: "skinPopover"
-                anchorItem: skinButton
                 withSections: true
                 checkedId: Skins.currentSkinId
-                onSkinChosen: function(skinId) {
-                    Skins.selectSkin(skinId)
+            }
+            onLoaded: {
+                const popover = item as SkinPopover
+                popover.anchorItem = skinButton
+                popover.openBelowOrAbove()
+            }
+        }
+        Connections {
+            target: popoverLoader.item
+            function onSkinChosen(skinId) {
+                Skins.selectSkin(skinId)
+                cat.showingSkinSelector = false
+            }
+            function onCreateRequested() {
+                cat.showingSkinSelector = false
+                Skins.showPreferencesOnSkinsTab()
+            }
+            function onVisibleChanged(visible) {
+                if (!visible)
                     cat.showingSkinSelector = false
-                }
-                onCreateRequested: {
-                    cat.showingSkinSelector = false
-                    Skins.showPreferencesOnSkinsTab()
-                }
-                onVisibleChanged: if (!visible) cat.showingSkinSelector = false
-                Component.onCompleted: openBelowOrAbove()
             }
         }
     }
