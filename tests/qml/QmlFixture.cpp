@@ -135,11 +135,6 @@ QString QmlFixture::sessionSkinId(const QString& sessionId) const
     return Skin::idText(*found->selectedSkinId);
 }
 
-bool QmlFixture::sessionsMonitored() const
-{
-    return m_display->multiSessionManager().isMonitoring();
-}
-
 QString QmlFixture::skinId(const QString& name) const
 {
     for (const Skin& skin : m_display->skinManager().availableSkins()) {
@@ -147,12 +142,4 @@ QString QmlFixture::skinId(const QString& name) const
             return skin.idText();
     }
     return {};
-}
-
-QStringList QmlFixture::skinNames() const
-{
-    QStringList names;
-    for (const Skin& skin : m_display->skinManager().availableSkins())
-        names << skin.name;
-    return names;
 }

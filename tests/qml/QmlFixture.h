@@ -40,11 +40,9 @@ public:
     Q_INVOKABLE bool sessionFileExists(const QString& sessionId) const;
     Q_INVOKABLE QString focusedSessionId() const;
     Q_INVOKABLE QString sessionSkinId(const QString& sessionId) const;
-    Q_INVOKABLE bool sessionsMonitored() const;
 
     // The id of the skin with that name, upper case; empty when there is none.
     Q_INVOKABLE QString skinId(const QString& name) const;
-    Q_INVOKABLE QStringList skinNames() const;
 
 signals:
     void noticesChanged();

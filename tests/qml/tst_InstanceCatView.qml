@@ -1,5 +1,4 @@
 import QtQuick
-import QtMultimedia
 import QtTest
 import Tabbywatch
 import TabbywatchTest
@@ -121,15 +120,4 @@ TestCase {
         waitUntilClosed(cat)
     }
 
-    function test_cat_that_cannot_be_seen_is_paused() {
-        const cat = createTemporaryObject(catComponent, testCase, {size: 120})
-        const player = findChild(cat, "catVideo").player
-        tryVerify(() => player.currentVideoURL.toString() !== "", 10000)
-        compare(player.displayPlayer.playbackState, MediaPlayer.PlayingState)
-        cat.visible = false
-        compare(player.seen, false)
-        compare(player.displayPlayer.playbackState, MediaPlayer.PausedState)
-        cat.visible = true
-        compare(player.displayPlayer.playbackState, MediaPlayer.PlayingState)
-    }
 }

@@ -63,13 +63,6 @@ TestCase {
         return found
     }
 
-    function test_shown_container_starts_both_monitors() {
-        createTemporaryObject(containerComponent, testCase)
-        verify(Fixture.sessionsMonitored())
-        Fixture.writeStatus("working")
-        tryCompare(Status, "status", ClaudeStatus.Working)
-    }
-
     function test_content_follows_compact_mode_and_sessions() {
         const view = createTemporaryObject(containerComponent, testCase)
         compare(content(view), "singleCat")
