@@ -63,21 +63,6 @@ TestCase {
         return rows
     }
 
-    function test_hover_shows_pill_and_buttons() {
-        const cat = createTemporaryObject(catComponent, testCase, {size: 200})
-        const pill = findChild(cat, "statusPill")
-        const topRow = findChild(cat, "topRow")
-        verify(!pill.visible && !topRow.visible)
-        hover(cat)
-        tryCompare(pill, "opacity", 1)
-        tryCompare(topRow, "opacity", 1)
-        verify(findChild(cat, "skinButton").visible)
-        verify(findChild(cat, "removeButton").visible)
-        mouseMove(testCase, testCase.width - 2, testCase.height - 2)
-        tryCompare(pill, "visible", false)
-        tryCompare(topRow, "visible", false)
-    }
-
     function test_popover_checks_the_session_skin_and_reports_a_choice() {
         const orange = Fixture.skinId("Orange Tabby")
         const cat = createTemporaryObject(catComponent, testCase, {size: 200, skinId: orange})
