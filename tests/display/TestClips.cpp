@@ -1,14 +1,11 @@
 #include "TestClips.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 
 QString TestClips::make(const QString& directory, const QString& pattern, int side, int frames)
 {
     const QString path = QDir(directory).filePath(pattern + QStringLiteral(".mp4"));
-    if (QFile::exists(path))
-        return path;
     const QString pipeline = QStringLiteral("-q videotestsrc num-buffers=%1 pattern=%2 ! videoconvert ! "
                                             "video/x-raw,format=I420,width=%3,height=%3,framerate=30/1 ! "
                                             "x264enc ! mp4mux ! filesink")

@@ -5,44 +5,44 @@
 #include <QVideoFrameFormat>
 
 namespace {
+using Format = QVideoFrameFormat;
+
 // Limited-range Y'CbCr samples of the colours the frames are made of.
 using Ycc = std::array<int, 3>;
 constexpr Ycc black{16, 128, 128}, white{235, 128, 128}, red{81, 90, 240}, blue{41, 240, 110};
 
-// A frame of equal-width vertical bands, one colour each, from left to right.
-struct Frame
+// A frame of equal vertical bands, one colour each, from left to right, and the picture made of it.
+struct Case
 {
-    QVideoFrameFormat::PixelFormat format = QVideoFrameFormat::Format_YUV420P;
+    Format::PixelFormat format = Format::Format_YUV420P;
     QSize size{64, 48};
     QList<Ycc> bands;
-    QVideoFrameFormat::ColorSpace space = QVideoFrameFormat::ColorSpace_BT601;
+    Format::ColorSpace space = Format::ColorSpace_BT601;
     QVideoFrame::RotationAngle rotation = QVideoFrame::Rotation0;
     bool mirrored = false;
+    QSize output{40, 40};
+    int radius = 0;
 };
 
-QVideoFrame makeFrame(const Frame& spec)
+QVideoFrame makeFrame(const Case& spec)
 {
-    QVideoFrameFormat format(spec.size, spec.format);
+    Format format(spec.size, spec.format);
     format.setColorSpace(spec.space);
-    format.setColorRange(QVideoFrameFormat::ColorRange_Video);
     QVideoFrame frame(format);
-    if (!frame.map(QVideoFrame::WriteOnly))
-        return {};
+    frame.map(QVideoFrame::WriteOnly);
     auto put = [&](int plane, int x, int y, int value) {
         frame.bits(plane)[y * frame.bytesPerLine(plane) + x] = uchar(value);
     };
+    const bool nv12 = spec.format == Format::Format_NV12;
+    const bool yv12 = spec.format == Format::Format_YV12; // Cr before Cb
     for (int y = 0; y < spec.size.height(); ++y) {
         for (int x = 0; x < spec.size.width(); ++x) {
             const auto [luma, cb, cr] = spec.bands[x * spec.bands.size() / spec.size.width()];
             put(0, x, y, luma);
-            if (x % 2 || y % 2)
-                continue;
-            if (spec.format == QVideoFrameFormat::Format_NV12)
-                put(1, x, y / 2, cb), put(1, x + 1, y / 2, cr);
-            else if (spec.format == QVideoFrameFormat::Format_YV12)
-                put(1, x / 2, y / 2, cr), put(2, x / 2, y / 2, cb);
-            else
-                put(1, x / 2, y / 2, cb), put(2, x / 2, y / 2, cr);
+            if (x % 2 == 0 && y % 2 == 0) {
+                put(yv12 ? 2 : 1, nv12 ? x : x / 2, y / 2, cb);
+                put(yv12 || nv12 ? 1 : 2, nv12 ? x + 1 : x / 2, y / 2, cr);
+            }
         }
     }
     frame.unmap();
@@ -52,7 +52,9 @@ QVideoFrame makeFrame(const Frame& spec)
 }
 } // namespace
 
-Q_DECLARE_METATYPE(Frame)
+// Points of the picture, and the colour each must have.
+using Probes = QList<std::tuple<int, int, QColor>>;
+Q_DECLARE_METATYPE(Case)
 
 class TestFramePicture : public QObject
 {
@@ -60,66 +62,49 @@ class TestFramePicture : public QObject
 private slots:
     void picture_data()
     {
-        QTest::addColumn<Frame>("frame");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("radius");
-        QTest::addColumn<QList<QPoint>>("points");
-        QTest::addColumn<QList<QColor>>("colours");
-        const QColor r(255, 0, 0), g(0, 255, 0), b(0, 0, 255), w(255, 255, 255), none(0, 0, 0, 0);
-        const QSize square(40, 40);
-        const QList<QPoint> centreAndCorner{{20, 20}, {0, 0}};
+        QTest::addColumn<Case>("spec");
+        QTest::addColumn<Probes>("probes");
+        const QColor r(Qt::red), b(Qt::blue), w(Qt::white), grey(128, 128, 128), none(0, 0, 0, 0),
+            edge(148, 148, 148, 148);
+        auto row = [](const char* name, const Case& spec, const Probes& probes) {
+            QTest::newRow(name) << spec << probes;
+        };
         // A wrong plane order or matrix shows as a wrong colour.
-        QTest::newRow("I420") << Frame{.bands = {red}} << square << 0 << centreAndCorner << QList{r, r};
-        QTest::newRow("YV12") << Frame{.format = QVideoFrameFormat::Format_YV12, .bands = {blue}} << square
-                              << 0 << centreAndCorner << QList{b, b};
-        QTest::newRow("NV12") << Frame{.format = QVideoFrameFormat::Format_NV12, .bands = {{145, 54, 34}}}
-                              << square << 0 << centreAndCorner << QList{g, g};
-        QTest::newRow("BT.709") << Frame{.bands = {{63, 102, 240}},
-                                         .space = QVideoFrameFormat::ColorSpace_BT709}
-                                << square << 0 << centreAndCorner << QList{r, r};
-        // Filling a square crops the sides of a wide frame: no bars above or below.
-        QTest::newRow("wide") << Frame{.size = {128, 64}, .bands = {black, white, white, black}} << square
-                              << 0 << QList<QPoint>{{0, 0}, {39, 39}, {20, 0}, {1, 20}, {38, 20}}
-                              << QList{w, w, w, w, w};
+        row("I420", {.bands = {red}}, {{20, 20, r}});
+        row("YV12 BT.709",
+            {.format = Format::Format_YV12, .bands = {{63, 102, 240}}, .space = Format::ColorSpace_BT709},
+            {{20, 20, r}});
+        row("NV12", {.format = Format::Format_NV12, .bands = {{145, 54, 34}}}, {{20, 20, Qt::green}});
+        // Filling a square crops the sides of a wide frame, with no bars above or below.
+        row("wide", {.size = {128, 64}, .bands = {black, white, white, black}},
+            {{0, 0, w}, {39, 39, w}, {20, 0, w}, {1, 20, w}, {38, 20, w}});
         // One-pixel stripes shown nine times smaller average to grey instead of aliasing.
         QList<Ycc> stripes;
         for (int i = 0; i < 180; ++i)
             stripes << black << white;
-        QTest::newRow("stripes") << Frame{.size = {360, 360}, .bands = stripes} << square << 0
-                                 << QList<QPoint>{{0, 20}, {7, 20}, {20, 20}, {33, 20}, {39, 20}}
-                                 << QList<QColor>(5, QColor(128, 128, 128));
+        row("stripes", {.size = {360, 360}, .bands = stripes},
+            {{0, 20, grey}, {7, 20, grey}, {20, 20, grey}, {39, 20, grey}});
         // Corners outside the radius are transparent, the edge blended and premultiplied.
-        QTest::newRow("corners") << Frame{.bands = {white}} << square << 10
-                                 << QList<QPoint>{{0, 0}, {39, 0}, {0, 39}, {39, 39},
-                                                  {1, 1}, {0, 20}, {5, 5},  {2, 3}}
-                                 << QList{none, none, none, none, none, w, w, QColor(148, 148, 148, 148)};
+        row("corners", {.bands = {white}, .radius = 10},
+            {{0, 0, none}, {39, 0, none}, {0, 39, none}, {39, 39, none}, {1, 1, none}});
+        row("corner edge", {.bands = {white}, .radius = 10}, {{0, 20, w}, {5, 5, w}, {2, 3, edge}});
         // Frames to be shown turned or mirrored: their left half (red) ends up on top, or on the right.
-        QTest::newRow("turned") << Frame{.size = {64, 32},
-                                         .bands = {red, blue},
-                                         .rotation = QVideoFrame::Rotation90}
-                                << QSize(20, 40) << 0 << QList<QPoint>{{10, 5}, {10, 35}} << QList{r, b};
-        QTest::newRow("mirrored") << Frame{.size = {128, 64},
-                                           .bands = {black, red, blue, black},
-                                           .mirrored = true}
-                                  << square << 0 << QList<QPoint>{{5, 2}, {35, 37}} << QList{b, r};
+        row("turned", {.size = {64, 32}, .bands = {red, blue}, .rotation = QVideoFrame::Rotation90},
+            {{20, 5, r}, {20, 35, b}});
+        row("mirrored", {.size = {128, 64}, .bands = {black, red, blue, black}, .mirrored = true},
+            {{5, 2, b}, {35, 37, r}});
     }
 
     void picture()
     {
-        QFETCH(Frame, frame);
-        QFETCH(QSize, size);
-        QFETCH(int, radius);
-        QFETCH(QList<QPoint>, points);
-        QFETCH(QList<QColor>, colours);
-        const QImage picture = FramePicture::make(makeFrame(frame), size, radius);
-        QCOMPARE(picture.size(), size);
-        for (qsizetype i = 0; i < points.size(); ++i) {
-            const QRgb seen = picture.pixel(points[i]), wanted = colours[i].rgba();
-            const bool near =
-                std::ranges::all_of(std::array<int (*)(QRgb), 4>{qRed, qGreen, qBlue, qAlpha},
-                                    [&](auto part) { return std::abs(part(seen) - part(wanted)) <= 16; });
-            QVERIFY2(near,
-                     qPrintable(QString::asprintf("(%d,%d) is #%08x", points[i].x(), points[i].y(), seen)));
+        QFETCH(Case, spec);
+        QFETCH(Probes, probes);
+        const QImage picture = FramePicture::make(makeFrame(spec), spec.output, spec.radius);
+        for (const auto& [x, y, colour] : probes) {
+            const QRgb seen = picture.pixel(x, y), wanted = colour.rgba();
+            const auto near = [&](int (*part)(QRgb)) { return std::abs(part(seen) - part(wanted)) <= 16; };
+            QVERIFY2(near(qRed) && near(qGreen) && near(qBlue) && near(qAlpha),
+                     qPrintable(QString::asprintf("(%d,%d) is #%08x", x, y, seen)));
         }
     }
 };
