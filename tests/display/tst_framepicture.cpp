@@ -3,199 +3,111 @@
 #include <QTest>
 #include <QVideoFrame>
 #include <QVideoFrameFormat>
-#include <functional>
-
-// Frames are made by hand: every sample from a function of its position, in luma coordinates.
-using Sample = std::function<std::array<int, 3>(int x, int y)>; // Y', Cb, Cr
 
 namespace {
-QVideoFrame makeFrame(QVideoFrameFormat::PixelFormat pixelFormat, QSize size, const Sample& sample,
-                      QVideoFrameFormat::ColorSpace space = QVideoFrameFormat::ColorSpace_BT601)
+using Format = QVideoFrameFormat;
+
+// Limited-range Y'CbCr samples of the colours the frames are made of.
+using Ycc = std::array<int, 3>;
+constexpr Ycc black{16, 128, 128}, white{235, 128, 128}, red{81, 90, 240}, blue{41, 240, 110};
+
+// A frame of equal vertical bands, one colour each, from left to right, and the picture made of it.
+struct Case
 {
-    QVideoFrameFormat format(size, pixelFormat);
-    format.setColorSpace(space);
-    format.setColorRange(QVideoFrameFormat::ColorRange_Video);
+    Format::PixelFormat format = Format::Format_YUV420P;
+    QSize size{64, 48};
+    QList<Ycc> bands;
+    Format::ColorSpace space = Format::ColorSpace_BT601;
+    QVideoFrame::RotationAngle rotation = QVideoFrame::Rotation0;
+    bool mirrored = false;
+    QSize output{40, 40};
+    int radius = 0;
+};
+
+QVideoFrame makeFrame(const Case& spec)
+{
+    Format format(spec.size, spec.format);
+    format.setColorSpace(spec.space);
     QVideoFrame frame(format);
-    if (!frame.map(QVideoFrame::WriteOnly))
-        return {};
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            frame.bits(0)[y * frame.bytesPerLine(0) + x] = uchar(sample(x, y)[0]);
-    for (int y = 0; y < size.height() / 2; ++y) {
-        for (int x = 0; x < size.width() / 2; ++x) {
-            const auto [luma, cb, cr] = sample(2 * x, 2 * y);
-            Q_UNUSED(luma);
-            switch (pixelFormat) {
-            case QVideoFrameFormat::Format_NV12:
-                frame.bits(1)[y * frame.bytesPerLine(1) + 2 * x] = uchar(cb);
-                frame.bits(1)[y * frame.bytesPerLine(1) + 2 * x + 1] = uchar(cr);
-                break;
-            case QVideoFrameFormat::Format_YV12:
-                frame.bits(1)[y * frame.bytesPerLine(1) + x] = uchar(cr);
-                frame.bits(2)[y * frame.bytesPerLine(2) + x] = uchar(cb);
-                break;
-            default:
-                frame.bits(1)[y * frame.bytesPerLine(1) + x] = uchar(cb);
-                frame.bits(2)[y * frame.bytesPerLine(2) + x] = uchar(cr);
+    frame.map(QVideoFrame::WriteOnly);
+    auto put = [&](int plane, int x, int y, int value) {
+        frame.bits(plane)[y * frame.bytesPerLine(plane) + x] = uchar(value);
+    };
+    const bool nv12 = spec.format == Format::Format_NV12;
+    const bool yv12 = spec.format == Format::Format_YV12; // Cr before Cb
+    for (int y = 0; y < spec.size.height(); ++y) {
+        for (int x = 0; x < spec.size.width(); ++x) {
+            const auto [luma, cb, cr] = spec.bands[x * spec.bands.size() / spec.size.width()];
+            put(0, x, y, luma);
+            if (x % 2 == 0 && y % 2 == 0) {
+                put(yv12 ? 2 : 1, nv12 ? x : x / 2, y / 2, cb);
+                put(yv12 || nv12 ? 1 : 2, nv12 ? x + 1 : x / 2, y / 2, cr);
             }
         }
     }
     frame.unmap();
+    frame.setRotationAngle(spec.rotation);
+    frame.setMirrored(spec.mirrored);
     return frame;
 }
-
-bool near(QRgb pixel, int r, int g, int b, int tolerance = 4)
-{
-    return std::abs(qRed(pixel) - r) <= tolerance && std::abs(qGreen(pixel) - g) <= tolerance &&
-           std::abs(qBlue(pixel) - b) <= tolerance;
-}
-
-QByteArray describe(QRgb pixel)
-{
-    return QStringLiteral("%1,%2,%3,%4")
-        .arg(qRed(pixel))
-        .arg(qGreen(pixel))
-        .arg(qBlue(pixel))
-        .arg(qAlpha(pixel))
-        .toUtf8();
-}
 } // namespace
+
+// Points of the picture, and the colour each must have.
+using Probes = QList<std::tuple<int, int, QColor>>;
+Q_DECLARE_METATYPE(Case)
 
 class TestFramePicture : public QObject
 {
     Q_OBJECT
 private slots:
-    void coloursOfEachLayout_data();
-    void coloursOfEachLayout();
-    void fillsAndCropsWithoutBars();
-    void muchSmallerPictureAveragesInsteadOfAliasing();
-    void cornersAreTransparentAndSmooth();
-    void otherFormatsAndBadInput();
-};
-
-void TestFramePicture::coloursOfEachLayout_data()
-{
-    QTest::addColumn<QVideoFrameFormat::PixelFormat>("format");
-    QTest::addColumn<QVideoFrameFormat::ColorSpace>("space");
-    QTest::addColumn<int>("luma");
-    QTest::addColumn<int>("cb");
-    QTest::addColumn<int>("cr");
-    QTest::addColumn<QColor>("expected");
-    // Limited-range primaries, so a wrong plane order or matrix shows as a wrong colour.
-    QTest::newRow("I420 red") << QVideoFrameFormat::Format_YUV420P << QVideoFrameFormat::ColorSpace_BT601
-                              << 81 << 90 << 240 << QColor(255, 0, 0);
-    QTest::newRow("YV12 blue") << QVideoFrameFormat::Format_YV12 << QVideoFrameFormat::ColorSpace_BT601 << 41
-                               << 240 << 110 << QColor(0, 0, 255);
-    QTest::newRow("NV12 green") << QVideoFrameFormat::Format_NV12 << QVideoFrameFormat::ColorSpace_BT601
-                                << 145 << 54 << 34 << QColor(0, 255, 0);
-    QTest::newRow("I420 white") << QVideoFrameFormat::Format_YUV420P << QVideoFrameFormat::ColorSpace_BT601
-                                << 235 << 128 << 128 << QColor(255, 255, 255);
-    QTest::newRow("BT.709 red") << QVideoFrameFormat::Format_YUV420P << QVideoFrameFormat::ColorSpace_BT709
-                                << 63 << 102 << 240 << QColor(255, 0, 0);
-}
-
-void TestFramePicture::coloursOfEachLayout()
-{
-    QFETCH(QVideoFrameFormat::PixelFormat, format);
-    QFETCH(QVideoFrameFormat::ColorSpace, space);
-    QFETCH(int, luma);
-    QFETCH(int, cb);
-    QFETCH(int, cr);
-    QFETCH(QColor, expected);
-    const QVideoFrame frame = makeFrame(
-        format, QSize(64, 48),
-        [&](int, int) {
-            return std::array{luma, cb, cr};
-        },
-        space);
-    const QImage picture = FramePicture::make(frame, QSize(30, 30), 0);
-    QCOMPARE(picture.size(), QSize(30, 30));
-    const QRgb centre = picture.pixel(15, 15);
-    QVERIFY2(near(centre, expected.red(), expected.green(), expected.blue()), describe(centre));
-    QCOMPARE(qAlpha(picture.pixel(0, 0)), 255);
-}
-
-void TestFramePicture::fillsAndCropsWithoutBars()
-{
-    // A wide frame: black left quarter, white middle half, black right quarter. Filling a square
-    // crops the sides away, so only the white middle remains, with no bars above or below.
-    const QVideoFrame wide = makeFrame(QVideoFrameFormat::Format_YUV420P, QSize(128, 64), [](int x, int) {
-        return std::array{x < 32 || x >= 96 ? 16 : 235, 128, 128};
-    });
-    const QImage square = FramePicture::make(wide, QSize(40, 40), 0);
-    for (const QPoint point : {QPoint(0, 0), QPoint(39, 39), QPoint(20, 0), QPoint(1, 20), QPoint(38, 20)})
-        QVERIFY2(near(square.pixel(point), 255, 255, 255, 8), describe(square.pixel(point)));
-
-    // A tall frame into a wide picture: top and bottom are cropped, the left/right halves stay.
-    const QVideoFrame tall = makeFrame(QVideoFrameFormat::Format_NV12, QSize(64, 128), [](int x, int) {
-        return std::array{x < 32 ? 16 : 235, 128, 128};
-    });
-    const QImage band = FramePicture::make(tall, QSize(60, 20), 0);
-    QVERIFY(near(band.pixel(5, 10), 0, 0, 0, 8));
-    QVERIFY(near(band.pixel(55, 10), 255, 255, 255, 8));
-}
-
-void TestFramePicture::muchSmallerPictureAveragesInsteadOfAliasing()
-{
-    // One-pixel stripes shown nine times smaller must come out as an even grey, not as whichever
-    // stripe a sample happens to hit.
-    const QVideoFrame stripes = makeFrame(QVideoFrameFormat::Format_YUV420P, QSize(360, 360), [](int x, int) {
-        return std::array{x % 2 ? 235 : 16, 128, 128};
-    });
-    const QImage picture = FramePicture::make(stripes, QSize(40, 40), 0);
-    for (int x = 0; x < 40; ++x) {
-        const QRgb pixel = picture.pixel(x, 20);
-        QVERIFY2(near(pixel, 128, 128, 128, 20), describe(pixel));
+    void picture_data()
+    {
+        QTest::addColumn<Case>("spec");
+        QTest::addColumn<Probes>("probes");
+        const QColor r(Qt::red), b(Qt::blue), w(Qt::white), grey(128, 128, 128), none(0, 0, 0, 0),
+            edge(148, 148, 148, 148);
+        auto row = [](const char* name, const Case& spec, const Probes& probes) {
+            QTest::newRow(name) << spec << probes;
+        };
+        // A wrong plane order or matrix shows as a wrong colour.
+        row("I420", {.bands = {red}}, {{20, 20, r}});
+        row("YV12 BT.709",
+            {.format = Format::Format_YV12, .bands = {{63, 102, 240}}, .space = Format::ColorSpace_BT709},
+            {{20, 20, r}});
+        row("NV12", {.format = Format::Format_NV12, .bands = {{145, 54, 34}}}, {{20, 20, Qt::green}});
+        // Filling a square crops the sides of a wide frame, with no bars above or below.
+        row("wide", {.size = {128, 64}, .bands = {black, white, white, black}},
+            {{0, 0, w}, {39, 39, w}, {20, 0, w}, {1, 20, w}, {38, 20, w}});
+        // One-pixel stripes shown nine times smaller average to grey instead of aliasing.
+        QList<Ycc> stripes;
+        for (int i = 0; i < 180; ++i)
+            stripes << black << white;
+        row("stripes", {.size = {360, 360}, .bands = stripes},
+            {{0, 20, grey}, {7, 20, grey}, {20, 20, grey}, {39, 20, grey}});
+        // Corners outside the radius are transparent, the edge blended and premultiplied.
+        row("corners", {.bands = {white}, .radius = 10},
+            {{0, 0, none}, {39, 0, none}, {0, 39, none}, {39, 39, none}, {1, 1, none}});
+        row("corner edge", {.bands = {white}, .radius = 10}, {{0, 20, w}, {5, 5, w}, {2, 3, edge}});
+        // Frames to be shown turned or mirrored: their left half (red) ends up on top, or on the right.
+        row("turned", {.size = {64, 32}, .bands = {red, blue}, .rotation = QVideoFrame::Rotation90},
+            {{20, 5, r}, {20, 35, b}});
+        row("mirrored", {.size = {128, 64}, .bands = {black, red, blue, black}, .mirrored = true},
+            {{5, 2, b}, {35, 37, r}});
     }
-}
 
-void TestFramePicture::cornersAreTransparentAndSmooth()
-{
-    const QVideoFrame white = makeFrame(QVideoFrameFormat::Format_YUV420P, QSize(64, 64), [](int, int) {
-        return std::array{235, 128, 128};
-    });
-    const QImage picture = FramePicture::make(white, QSize(40, 40), 10);
-    for (const QPoint corner : {QPoint(0, 0), QPoint(39, 0), QPoint(0, 39), QPoint(39, 39), QPoint(1, 1)})
-        QCOMPARE(qAlpha(picture.pixel(corner)), 0);
-    for (const QPoint inside : {QPoint(20, 20), QPoint(0, 20), QPoint(20, 0), QPoint(5, 5)})
-        QCOMPARE(qAlpha(picture.pixel(inside)), 255);
-    // The edge is blended, and stays premultiplied.
-    bool partial = false;
-    for (int x = 0; x < 10; ++x) {
-        const QRgb pixel = picture.pixel(x, 3);
-        partial |= qAlpha(pixel) > 0 && qAlpha(pixel) < 255;
-        QVERIFY(qRed(pixel) <= qAlpha(pixel));
-    }
-    QVERIFY(partial);
-}
-
-void TestFramePicture::otherFormatsAndBadInput()
-{
-    // A packed RGB frame goes the slow way and still fills the picture.
-    QVideoFrame rgb(QVideoFrameFormat(QSize(32, 16), QVideoFrameFormat::Format_BGRA8888));
-    QVERIFY(rgb.map(QVideoFrame::WriteOnly));
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 32; ++x) {
-            uchar* pixel = rgb.bits(0) + y * rgb.bytesPerLine(0) + 4 * x;
-            pixel[0] = 255, pixel[1] = 0, pixel[2] = 0, pixel[3] = 255; // blue
+    void picture()
+    {
+        QFETCH(Case, spec);
+        QFETCH(Probes, probes);
+        const QImage picture = FramePicture::make(makeFrame(spec), spec.output, spec.radius);
+        for (const auto& [x, y, colour] : probes) {
+            const QRgb seen = picture.pixel(x, y), wanted = colour.rgba();
+            const auto near = [&](int (*part)(QRgb)) { return std::abs(part(seen) - part(wanted)) <= 16; };
+            QVERIFY2(near(qRed) && near(qGreen) && near(qBlue) && near(qAlpha),
+                     qPrintable(QString::asprintf("(%d,%d) is #%08x", x, y, seen)));
         }
-    rgb.unmap();
-    const QImage picture = FramePicture::make(rgb, QSize(20, 20), 0);
-    QVERIFY2(near(picture.pixel(10, 10), 0, 0, 255, 8), describe(picture.pixel(10, 10)));
-    QVERIFY(near(picture.pixel(0, 0), 0, 0, 255, 8));
-
-    // A frame to be shown turned: its left half (red) ends up at the top.
-    QVideoFrame turned = makeFrame(QVideoFrameFormat::Format_YUV420P, QSize(64, 32), [](int x, int) {
-        return x < 32 ? std::array{81, 90, 240} : std::array{41, 240, 110};
-    });
-    turned.setRotationAngle(QVideoFrame::Rotation90);
-    const QImage upright = FramePicture::make(turned, QSize(20, 40), 0);
-    QVERIFY2(near(upright.pixel(10, 5), 255, 0, 0, 12), describe(upright.pixel(10, 5)));
-    QVERIFY2(near(upright.pixel(10, 35), 0, 0, 255, 12), describe(upright.pixel(10, 35)));
-
-    QVERIFY(FramePicture::make(QVideoFrame(), QSize(20, 20), 0).isNull());
-    QVERIFY(FramePicture::make(rgb, QSize(0, 20), 0).isNull());
-}
+    }
+};
 
 QTEST_MAIN(TestFramePicture)
 #include "tst_framepicture.moc"
