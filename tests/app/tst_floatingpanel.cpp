@@ -17,8 +17,6 @@ class TestFloatingPanel : public QObject
 {
     Q_OBJECT
 private slots:
-    void sizeTable_data();
-    void sizeTable();
     void defaultPosition_data();
     void defaultPosition();
     void platformOverride_data();
@@ -37,38 +35,6 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
-
-void TestFloatingPanel::sizeTable_data()
-{
-    QTest::addColumn<bool>("compact");
-    QTest::addColumn<bool>("single");
-    QTest::addColumn<LayoutMode>("layout");
-    QTest::addColumn<double>("side");
-    QTest::addColumn<int>("sessions");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<int>("radius");
-    QTest::newRow("compact wins over several sessions")
-        << true << false << LayoutMode::grid << 200.0 << 3 << QSize(180, 56) << 12;
-    QTest::newRow("single cat") << false << true << LayoutMode::grid << 200.0 << 3 << QSize(200, 200) << 20;
-    QTest::newRow("grid, 3 sessions")
-        << false << false << LayoutMode::grid << 200.0 << 3 << QSize(448, 510) << 16;
-    QTest::newRow("list at 300") << false << false << LayoutMode::list << 300.0 << 2 << QSize(300, 140) << 16;
-    QTest::newRow("fractional side rounds up")
-        << false << true << LayoutMode::grid << 150.5 << 0 << QSize(151, 151) << 20;
-}
-
-void TestFloatingPanel::sizeTable()
-{
-    QFETCH(bool, compact);
-    QFETCH(bool, single);
-    QFETCH(LayoutMode, layout);
-    QFETCH(double, side);
-    QFETCH(int, sessions);
-    QFETCH(QSize, size);
-    QFETCH(int, radius);
-    QCOMPARE(FloatingPanel::geometryFor(compact, single, layout, side, sessions),
-             (FloatingPanel::Geometry{size, radius}));
-}
 
 void TestFloatingPanel::defaultPosition_data()
 {

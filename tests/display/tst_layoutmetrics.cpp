@@ -8,8 +8,6 @@ class TestLayoutMetrics : public QObject
 {
     Q_OBJECT
 private slots:
-    void content_data();
-    void content();
     void containerSize_data();
     void containerSize();
     void gridColumnsAndRows_data();
@@ -21,24 +19,6 @@ private slots:
     void folderName_data();
     void folderName();
 };
-
-void TestLayoutMetrics::content_data()
-{
-    QTest::addColumn<bool>("compact");
-    QTest::addColumn<bool>("single");
-    QTest::addColumn<Content>("expected");
-    QTest::newRow("compact wins over several sessions") << true << false << Content::compactStrip;
-    QTest::newRow("one session or multi-cat off") << false << true << Content::singleCat;
-    QTest::newRow("several sessions") << false << false << Content::multiCat;
-}
-
-void TestLayoutMetrics::content()
-{
-    QFETCH(bool, compact);
-    QFETCH(bool, single);
-    QFETCH(Content, expected);
-    QCOMPARE(LayoutMetrics::content(compact, single), expected);
-}
 
 void TestLayoutMetrics::containerSize_data()
 {
