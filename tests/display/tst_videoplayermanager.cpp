@@ -62,44 +62,43 @@ private slots:
         }
         const QString missing = m_dir.filePath(QStringLiteral("gone/working.mp4"));
         LogCapture log;
+        // A second request while the first video is still starting.
         manager.loadVideo(url(m_red));
-        QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), url(m_red), 10000);
+        manager.loadVideo(url(m_red));
+        manager.loadVideo(url(m_green));
+        QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), url(m_green), 10000);
 
-        manager.loadVideo(url(m_red));
-        manager.loadVideo(url(m_blue));
+        manager.loadVideo(url(m_green));
         manager.loadVideo(url(m_blue));
         manager.loadVideo(url(missing)); // leaves the preparation under way alone
         manager.loadVideo(QUrl());
-        // Green asked for the moment blue's first frame reaches the hidden player: blue's ready
-        // report is then already on its way and must be ignored.
-        loadOn(manager, manager.stagingPlayer()->videoSink(), &QVideoSink::videoFrameChanged, m_green);
-        QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), url(m_green), 10000);
-        // Right after a swap, to the player that was shown until then.
-        manager.loadVideo(url(m_red));
+        // Red asked for the moment blue's first frame reaches the hidden player: blue's ready report
+        // is then already on its way and must be ignored.
+        loadOn(manager, manager.stagingPlayer()->videoSink(), &QVideoSink::videoFrameChanged, m_red);
         QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), url(m_red), 10000);
+        // Right after a swap, to the player that was shown until then.
+        manager.loadVideo(url(m_blue));
+        QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), url(m_blue), 10000);
         // Back to the shown video before the other is ready: the other is never swapped in, and the
         // hidden player is emptied once nothing is pending.
-        manager.loadVideo(url(m_blue));
-        manager.loadVideo(url(m_red));
-        QTRY_VERIFY_WITH_TIMEOUT(manager.stagingPlayer()->source().isEmpty(), 10000);
-        QCOMPARE(manager.currentVideoURL(), url(m_red));
-        // A second request while the first video is still starting.
-        manager.loadVideo(url(m_blue));
         manager.loadVideo(url(m_green));
-        QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), url(m_green), 10000);
+        manager.loadVideo(url(m_blue));
+        QTRY_VERIFY_WITH_TIMEOUT(manager.stagingPlayer()->source().isEmpty(), 10000);
+        QCOMPARE(manager.currentVideoURL(), url(m_blue));
         QCOMPARE(busy, 0);
-        QCOMPARE(log.lines().mid(0, 12),
+        QCOMPARE(log.lines().mid(0, 13),
                  QStringList({QStringLiteral("▶️ Preparing video: red.mp4"),
-                              QStringLiteral("✅ Video ready: red.mp4"),
+                              QStringLiteral("⏭️ Skipping load - already preparing: red.mp4"),
+                              QStringLiteral("▶️ Preparing video: green.mp4"),
+                              QStringLiteral("✅ Video ready: green.mp4"),
                               QStringLiteral("🔄 Player swapped successfully"),
-                              QStringLiteral("⏭️ Skipping load - same video already playing: red.mp4"),
+                              QStringLiteral("⏭️ Skipping load - same video already playing: green.mp4"),
                               QStringLiteral("▶️ Preparing video: blue.mp4"),
-                              QStringLiteral("⏭️ Skipping load - already preparing: blue.mp4"),
                               QStringLiteral("⚠️ Video not found at path: ") + missing,
                               QStringLiteral("⚠️ Video not found at path: "),
-                              QStringLiteral("▶️ Preparing video: green.mp4"),
+                              QStringLiteral("▶️ Preparing video: red.mp4"),
                               QStringLiteral("⏭️ Ignoring ready signal - URL changed"),
-                              QStringLiteral("✅ Video ready: green.mp4"),
+                              QStringLiteral("✅ Video ready: red.mp4"),
                               QStringLiteral("🔄 Player swapped successfully")}));
         // Nobody sees the cat: nothing plays until it is seen again.
         manager.setSeen(false);
