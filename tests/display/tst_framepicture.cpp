@@ -24,20 +24,20 @@ struct Case
     int radius = 0;
 };
 
-QVideoFrame makeFrame(const Case& spec)
+QVideoFrame makeFrame(const Case& wanted)
 {
-    Format format(spec.size, spec.format);
-    format.setColorSpace(spec.space);
+    Format format(wanted.size, wanted.format);
+    format.setColorSpace(wanted.space);
     QVideoFrame frame(format);
     frame.map(QVideoFrame::WriteOnly);
     auto put = [&](int plane, int x, int y, int value) {
         frame.bits(plane)[y * frame.bytesPerLine(plane) + x] = uchar(value);
     };
-    const bool nv12 = spec.format == Format::Format_NV12;
-    const bool yv12 = spec.format == Format::Format_YV12; // Cr before Cb
-    for (int y = 0; y < spec.size.height(); ++y) {
-        for (int x = 0; x < spec.size.width(); ++x) {
-            const auto [luma, cb, cr] = spec.bands[x * spec.bands.size() / spec.size.width()];
+    const bool nv12 = wanted.format == Format::Format_NV12;
+    const bool yv12 = wanted.format == Format::Format_YV12; // Cr before Cb
+    for (int y = 0; y < wanted.size.height(); ++y) {
+        for (int x = 0; x < wanted.size.width(); ++x) {
+            const auto [luma, cb, cr] = wanted.bands[x * wanted.bands.size() / wanted.size.width()];
             put(0, x, y, luma);
             if (x % 2 == 0 && y % 2 == 0) {
                 put(yv12 ? 2 : 1, nv12 ? x : x / 2, y / 2, cb);
@@ -46,8 +46,8 @@ QVideoFrame makeFrame(const Case& spec)
         }
     }
     frame.unmap();
-    frame.setRotationAngle(spec.rotation);
-    frame.setMirrored(spec.mirrored);
+    frame.setRotationAngle(wanted.rotation);
+    frame.setMirrored(wanted.mirrored);
     return frame;
 }
 } // namespace
@@ -62,12 +62,12 @@ class TestFramePicture : public QObject
 private slots:
     void picture_data()
     {
-        QTest::addColumn<Case>("spec");
+        QTest::addColumn<Case>("wanted");
         QTest::addColumn<Probes>("probes");
         const QColor r(Qt::red), b(Qt::blue), w(Qt::white), grey(128, 128, 128), none(0, 0, 0, 0),
             edge(148, 148, 148, 148);
-        auto row = [](const char* name, const Case& spec, const Probes& probes) {
-            QTest::newRow(name) << spec << probes;
+        auto row = [](const char* name, const Case& wanted, const Probes& probes) {
+            QTest::newRow(name) << wanted << probes;
         };
         // A wrong plane order or matrix shows as a wrong colour.
         row("I420", {.bands = {red}}, {{20, 20, r}});
@@ -97,9 +97,9 @@ private slots:
 
     void picture()
     {
-        QFETCH(Case, spec);
+        QFETCH(Case, wanted);
         QFETCH(Probes, probes);
-        const QImage picture = FramePicture::make(makeFrame(spec), spec.output, spec.radius);
+        const QImage picture = FramePicture::make(makeFrame(wanted), wanted.output, wanted.radius);
         for (const auto& [x, y, colour] : probes) {
             const QRgb seen = picture.pixel(x, y), wanted = colour.rgba();
             const auto near = [&](int (*part)(QRgb)) { return std::abs(part(seen) - part(wanted)) <= 16; };
