@@ -1,5 +1,6 @@
 #include "AnalyticsManager.h"
 
+#include "BuildInfo.h"
 #include "InternetDateTime.h"
 #include "Log.h"
 #include "PreferencesManager.h"
@@ -25,6 +26,11 @@ AnalyticsManager::AnalyticsManager(PreferencesManager& preferences, QString anal
       m_network(new QNetworkAccessManager(this))
 {
     logLine(QStringLiteral("📊 AnalyticsManager initialized (enabled: ") + boolText(isEnabled()) + u')');
+    // The preferences window's switch sets the preference itself.
+    connect(&m_preferences, &PreferencesManager::analyticsEnabledChanged, this, [this] {
+        logLine(QStringLiteral("📊 Analytics ") +
+                (isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled")));
+    });
 }
 
 AnalyticsManager::~AnalyticsManager()
@@ -36,7 +42,7 @@ AnalyticsManager::~AnalyticsManager()
 
 QString AnalyticsManager::defaultAnalyticsURL()
 {
-    return QStringLiteral("https://tabbywatch.app/api/analytics");
+    return QString::fromLatin1(BuildInfo::usageEventsURL);
 }
 
 bool AnalyticsManager::isEnabled() const
@@ -47,8 +53,6 @@ bool AnalyticsManager::isEnabled() const
 void AnalyticsManager::setEnabled(bool enabled)
 {
     m_preferences.setAnalyticsEnabled(enabled);
-    logLine(QStringLiteral("📊 Analytics ") +
-            (enabled ? QStringLiteral("enabled") : QStringLiteral("disabled")));
 }
 
 void AnalyticsManager::track(const QString& event, const std::optional<QVariantMap>& properties)
@@ -57,6 +61,9 @@ void AnalyticsManager::track(const QString& event, const std::optional<QVariantM
         logLine(QStringLiteral("⏭️  Analytics disabled, skipping: ") + event);
         return;
     }
+    // A build without a usage-event address sends nothing, and says nothing about it either.
+    if (m_analyticsURL.isEmpty())
+        return;
     send(event, properties);
 }
 

@@ -8,7 +8,8 @@
 
 class PreferencesManager;
 
-// Sends the few anonymous usage events, one POST per event, to our own service. Nothing is queued,
+// Sends the few anonymous usage events, one POST per event, to the address the build names (none by
+// default: then nothing is ever sent). Nothing is queued,
 // batched or retried: an event that cannot be sent is logged and dropped. The user can switch it off;
 // the switch and the device id live in the preferences store.
 class AnalyticsManager : public QObject
@@ -16,7 +17,7 @@ class AnalyticsManager : public QObject
     Q_OBJECT
 
 public:
-    // analyticsURL: the endpoint, parsed at each send.
+    // analyticsURL: the endpoint, parsed at each send; empty sends nothing.
     explicit AnalyticsManager(PreferencesManager& preferences, QString analyticsURL = defaultAnalyticsURL(),
                               QObject* parent = nullptr);
     ~AnalyticsManager() override;

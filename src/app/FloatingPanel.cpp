@@ -9,6 +9,7 @@
 #include "PreferencesManager.h"
 
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainterPath>
 #include <QQmlEngine>
 #include <QRegion>
@@ -162,6 +163,13 @@ bool FloatingPanel::event(QEvent* event)
         hide();
         event->ignore();
         return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() == Qt::RightButton) {
+            emit contextMenuRequested(press->globalPosition().toPoint());
+            return true;
+        }
     }
     return QQuickView::event(event);
 }

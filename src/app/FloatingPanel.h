@@ -45,6 +45,10 @@ public:
     // Applies the size table, keeping the top edge where it is.
     void updateWindowSize();
 
+signals:
+    // A right click anywhere on the panel: the application menu opens there.
+    void contextMenuRequested(const QPoint& globalPosition);
+
 protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -1,0 +1,189 @@
+#include "AppController.h"
+
+#include "ApplicationServices.h"
+#include "BuildInfo.h"
+#include "FloatingPanel.h"
+#include "FloatingPanelController.h"
+#include "HookInstaller.h"
+#include "Log.h"
+#include "OnboardingWindow.h"
+#include "PreferencesWindow.h"
+#include "UpdateController.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+std::optional<int> preferencesTab(QStringView name)
+{
+    static const QStringList tabs{QStringLiteral("skins"), QStringLiteral("installation"),
+                                  QStringLiteral("history"), QStringLiteral("about")};
+    const qsizetype index = tabs.indexOf(name);
+    return index < 0 ? std::nullopt : std::optional<int>(int(index));
+}
+} // namespace
+
+AppController::AppController(ApplicationServices& services, Options options, QObject* parent)
+    : QObject(parent), m_services(services), m_options(std::move(options)),
+      m_floatingPanel(std::make_unique<FloatingPanelController>(services)),
+      m_statusBarItem(m_options.trayProbe), m_hookInstaller(services.makeHookInstaller())
+{
+    connect(&m_statusBarItem, &StatusBarItem::aboutRequested, this, &AppController::showAbout);
+    connect(&m_statusBarItem, &StatusBarItem::preferencesRequested, this, &AppController::showPreferences);
+    connect(&m_statusBarItem, &StatusBarItem::updateCheckRequested, this, &AppController::checkForUpdates);
+    connect(&m_statusBarItem, &StatusBarItem::toggleWindowRequested, this,
+            &AppController::toggleFloatingWindow);
+    connect(&m_statusBarItem, &StatusBarItem::quitRequested, this, &AppController::quit);
+    connect(&services.display().skins(), &SkinCatalog::skinLibraryRequested, this,
+            &AppController::showPreferencesOnSkinsTab);
+}
+
+AppController::~AppController() = default;
+
+void AppController::applicationDidFinishLaunching()
+{
+    m_updaterController =
+        std::make_unique<UpdateController>(m_options.updateFeedURL, QString::fromLatin1(BuildInfo::version));
+    connect(m_updaterController.get(), &UpdateController::checkFinished, this,
+            &AppController::showUpdateResult);
+    // The skin manager already exists: the services made it before any view could ask.
+    m_statusBarItem.setUpdateCheckAvailable(m_updaterController->isAvailable());
+    m_statusBarItem.setupStatusBar();
+
+    m_floatingPanel->setupFloatingPanel();
+    connect(m_floatingPanel->floatingPanel(), &FloatingPanel::contextMenuRequested, &m_statusBarItem,
+            &StatusBarItem::popUpMenu);
+    connect(&m_services.notifications(), &AppNotifications::hookStatusChanged, this,
+            &AppController::hookStatusDidChange);
+
+    hookStatusDidChange();
+    m_hookStatusCheckTimer.setInterval(m_options.hookCheckInterval);
+    connect(&m_hookStatusCheckTimer, &QTimer::timeout, this, &AppController::hookStatusDidChange);
+    m_hookStatusCheckTimer.start();
+
+    if (!m_services.preferences().skipOnboardingWindow() &&
+        m_hookInstaller->installationStatus() != InstallationStatus::installed)
+        showOnboarding();
+
+    logLine(QStringLiteral("✅ Tabbywatch launched successfully"));
+    m_services.analytics().track(
+        QStringLiteral("app_launched"),
+        QVariantMap{{QStringLiteral("version"), QString::fromLatin1(BuildInfo::version)},
+                    {QStringLiteral("build"), QString::fromLatin1(BuildInfo::build)}});
+}
+
+void AppController::applicationWillTerminate()
+{
+    m_services.statusManager().stopMonitoring();
+    m_hookStatusCheckTimer.stop();
+}
+
+void AppController::handleCommand(const QString& command)
+{
+    if (command == u"activate") {
+        m_floatingPanel->showFloatingWindow();
+    } else if (command == u"toggle") {
+        toggleFloatingWindow();
+    } else if (command == u"onboarding") {
+        showOnboarding();
+    } else if (command == u"quit") {
+        quit();
+    } else if (command == u"preferences") {
+        showPreferences();
+    } else if (const auto tab = command.startsWith(u"preferences=")
+                                    ? preferencesTab(QStringView(command).mid(12))
+                                    : std::nullopt) {
+        openPreferences(*tab);
+    } else {
+        logLine(QStringLiteral("⚠️ Unknown command ignored: ") + command);
+    }
+}
+
+void AppController::hookStatusDidChange()
+{
+    m_hookInstaller->checkInstallationStatus();
+    updateStatusBarIcon();
+}
+
+void AppController::updateStatusBarIcon()
+{
+    m_statusBarItem.updateStatusBarIcon(m_hookInstaller->installationStatus());
+}
+
+void AppController::showAbout()
+{
+    if (!m_aboutBox) {
+        m_aboutBox = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("About Tabbywatch"),
+                                     QStringLiteral("<b>Tabbywatch</b>"), QMessageBox::Ok);
+        m_aboutBox->setAttribute(Qt::WA_DeleteOnClose);
+        m_aboutBox->setIconPixmap(StatusBarIcon::render(64, InstallationStatus::installed));
+        m_aboutBox->setInformativeText(
+            QStringLiteral("Version %1 (Build %2)<br><br>A desktop companion for Claude Code: an animated "
+                           "cat that shows what each session is doing.<br><br>Released under the MIT "
+                           "License.")
+                .arg(QString::fromLatin1(BuildInfo::version), QString::fromLatin1(BuildInfo::build)));
+        m_aboutBox->setModal(false);
+    }
+    m_aboutBox->show();
+    m_aboutBox->raise();
+    m_aboutBox->activateWindow();
+}
+
+void AppController::checkForUpdates()
+{
+    if (m_updaterController)
+        m_updaterController->checkForUpdates();
+}
+
+void AppController::quit()
+{
+    QCoreApplication::quit();
+}
+
+void AppController::toggleFloatingWindow()
+{
+    m_floatingPanel->toggleFloatingWindow();
+}
+
+void AppController::showPreferences()
+{
+    openPreferences(PreferencesWindow::installation);
+}
+
+void AppController::showPreferencesOnSkinsTab()
+{
+    openPreferences(PreferencesWindow::skins);
+}
+
+void AppController::openPreferences(int tab)
+{
+    if (!m_preferencesWindow)
+        m_preferencesWindow = std::make_unique<PreferencesWindow>(*m_floatingPanel->floatingPanel()->engine(),
+                                                                  m_services.windowContext());
+    m_preferencesWindow->open(tab);
+}
+
+void AppController::showOnboarding()
+{
+    if (!m_onboardingWindow)
+        m_onboardingWindow = std::make_unique<OnboardingWindow>(*m_floatingPanel->floatingPanel()->engine(),
+                                                                m_services.windowContext());
+    m_onboardingWindow->show();
+}
+
+void AppController::showUpdateResult(const UpdateCheckResult& result)
+{
+    auto* box = new QMessageBox(QMessageBox::Information, result.title, result.text, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    if (result.pageURL.isValid()) {
+        QPushButton* open = box->addButton(QStringLiteral("Open Download Page"), QMessageBox::AcceptRole);
+        connect(open, &QPushButton::clicked, this,
+                [url = result.pageURL] { QDesktopServices::openUrl(url); });
+    }
+    box->show();
+    box->raise();
+    box->activateWindow();
+}
