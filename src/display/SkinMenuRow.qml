@@ -14,7 +14,15 @@ Item {
     property real horizontalPadding: 12
     property real verticalPadding: 8
     readonly property alias hovered: area.containsMouse
+    // Rows that choose a skin say which one is chosen; "Create a Custom Skin" does not.
+    property bool checkable: true
     signal clicked()
+
+    Accessible.role: Accessible.Button
+    Accessible.name: name
+    Accessible.checkable: checkable
+    Accessible.checked: checked
+    Accessible.onPressAction: root.clicked()
 
     implicitHeight: label.implicitHeight + 2 * verticalPadding
 

@@ -133,6 +133,7 @@ PopoverWindow {
                 visible: popover.withSections
                 width: column.width
                 name: qsTr("Create a Custom Skin")
+                checkable: false
                 onClicked: popover.createRequested()
             }
         }
