@@ -56,8 +56,8 @@ def press(app, name):
                 continue
             for i in range(action.nActions):
                 if action.getName(i) == "Press":
+                    print(f"pressing {describe(node)}")  # before: the press may take the control away
                     action.doAction(i)
-                    print(f"pressed {describe(node)}")
                     return True
     print(f"no pressable control named {name!r}", file=sys.stderr)
     return False
