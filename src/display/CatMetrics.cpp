@@ -18,10 +18,12 @@ QVariantList CatMetrics::layoutChoices() const
 {
     QVariantList list;
     for (LayoutMode mode : allLayoutModes) {
-        list.append(QVariantMap{{QStringLiteral("mode"), int(mode)},
-                                {QStringLiteral("name"), layoutModeRawValue(mode)},
-                                {QStringLiteral("symbol"), layoutModeSymbol(mode)},
-                                {QStringLiteral("toolTip"), layoutModeHelpText(mode)}});
+        list.append(QVariantMap{
+            {QStringLiteral("mode"), int(mode)},
+            {QStringLiteral("name"), layoutModeRawValue(mode)},
+            {QStringLiteral("symbol"), layoutModeSymbol(mode)},
+            {QStringLiteral("toolTip"), layoutModeHelpText(mode)},
+            {QStringLiteral("accessibleName"), layoutModeLabel(mode) + QStringLiteral(" layout")}});
     }
     return list;
 }

@@ -21,7 +21,8 @@ class CatMetrics : public QObject
     QML_SINGLETON
     // {label, side, toolTip} for S, M, L, XL.
     Q_PROPERTY(QVariantList sizeChoices READ sizeChoices CONSTANT)
-    // {mode (a LayoutMode), name (its raw value), symbol, toolTip} for grid, horizontal bar, list.
+    // {mode (a LayoutMode), name (its raw value), symbol, toolTip, accessibleName} for grid, horizontal
+    // bar, list.
     Q_PROPERTY(QVariantList layoutChoices READ layoutChoices CONSTANT)
 
 public:

@@ -12,7 +12,16 @@ Rectangle {
     property real backgroundOpacity: 0.75
     property bool outlined: true
     property string toolTip
+    // What a screen reader says; the tooltip unless the caller has something more telling.
+    property string accessibleName: toolTip
+    // Off keeps the pointer out (a button faded away) while assistive tools may still press it.
+    property bool pointerEnabled: true
     signal clicked()
+
+    Accessible.role: Accessible.Button
+    Accessible.name: accessibleName
+    Accessible.description: toolTip
+    Accessible.onPressAction: root.clicked()
 
     implicitWidth: 28
     implicitHeight: 28
@@ -33,6 +42,7 @@ Rectangle {
     MouseArea {
         id: area
         anchors.fill: parent
+        enabled: root.pointerEnabled
         hoverEnabled: true
         onClicked: root.clicked()
     }

@@ -49,6 +49,9 @@ Item {
             objectName: "stripArea"
             anchors.fill: parent
             onClicked: Status.catClicked()
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Cat: %1").arg(Status.statusName)
+            Accessible.onPressAction: Status.catClicked()
         }
         Row {
             anchors.fill: parent
@@ -75,6 +78,8 @@ Item {
                 font.pixelSize: 11
                 font.weight: Font.DemiBold
                 elide: Text.ElideRight
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
             }
             CircleIconButton {
                 objectName: "expandButton"
@@ -87,7 +92,8 @@ Item {
                 outlined: false
                 toolTip: qsTr("Expand")
                 opacity: root.isHovering ? 1 : 0
-                enabled: root.isHovering
+                // Only the pointer waits for hovering: assistive tools cannot hover.
+                pointerEnabled: root.isHovering
                 onClicked: {
                     root.isHovering = false
                     Preferences.isCompactMode = false

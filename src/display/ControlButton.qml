@@ -12,7 +12,16 @@ Rectangle {
     property bool selected: false
     property string toolTip
     property real fontSize: 10
+    // What a screen reader says: the label, or for an icon what pressing it does.
+    property string accessibleName: label
     signal clicked()
+
+    Accessible.role: Accessible.Button
+    Accessible.name: accessibleName
+    Accessible.description: toolTip
+    Accessible.checkable: true
+    Accessible.checked: selected
+    Accessible.onPressAction: root.clicked()
 
     implicitWidth: 28
     implicitHeight: 24

@@ -25,6 +25,8 @@ Item {
             color: Qt.rgba(1, 1, 1, 0.6)
             font.pixelSize: 14
             font.weight: Font.Medium
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
@@ -32,6 +34,8 @@ Item {
             horizontalAlignment: Text.AlignHCenter
             color: Qt.rgba(1, 1, 1, 0.4)
             font.pixelSize: 11
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
     }
 }

@@ -46,6 +46,9 @@ Item {
         objectName: "catArea"
         anchors.fill: parent
         onClicked: root.tapped()
+        Accessible.role: Accessible.Button
+        Accessible.name: qsTr("Cat %1: %2").arg(root.displayName).arg(Metrics.stateName(root.status))
+        Accessible.onPressAction: root.tapped()
     }
     HoverHandler {
         onHoveredChanged: root.isHovering = hovered
@@ -112,6 +115,7 @@ Item {
                     anchors.left: parent.left
                     anchors.top: parent.top
                     skinName: Skins.skinName(root.skinId)
+                    accessibleName: qsTr("Skin of %1: %2").arg(root.displayName).arg(skinName)
                     open: root.showingSkinSelector
                     fontSize: 9
                     chevronSize: 7
@@ -134,6 +138,7 @@ Item {
                     backgroundOpacity: 0.6
                     outlined: false
                     toolTip: qsTr("Remove session")
+                    accessibleName: qsTr("Remove session %1").arg(root.displayName)
                     onClicked: root.closeRequested()
                 }
             }
@@ -156,6 +161,8 @@ Item {
                 elide: Text.ElideRight
                 maximumLineCount: 1
                 horizontalAlignment: Text.AlignHCenter
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
             }
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter

@@ -38,6 +38,9 @@ Item {
         objectName: "rowArea"
         anchors.fill: parent
         onClicked: root.tapped()
+        Accessible.role: Accessible.Button
+        Accessible.name: qsTr("Session %1: %2").arg(root.displayName).arg(Metrics.stateName(root.status))
+        Accessible.onPressAction: root.tapped()
     }
     Row {
         id: row
@@ -103,6 +106,12 @@ Item {
                 anchors.fill: removeLoader
                 enabled: removeLoader.active
                 onClicked: root.closeRequested()
+                // Assistive tools cannot hover: for them the button is there whenever the row may be removed.
+                visible: root.closable
+                Accessible.role: Accessible.Button
+                Accessible.name: qsTr("Remove session %1").arg(root.displayName)
+                Accessible.description: qsTr("Remove session")
+                Accessible.onPressAction: root.closeRequested()
             }
         }
     }

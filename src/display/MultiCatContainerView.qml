@@ -172,6 +172,7 @@ Item {
                         radius: 5
                         symbol: modelData.symbol
                         toolTip: modelData.toolTip
+                        accessibleName: modelData.accessibleName
                         selected: modelData.mode === Preferences.layoutMode
                         onClicked: Preferences.chooseLayoutMode(modelData.mode)
                     }
@@ -205,6 +206,7 @@ Item {
                     symbol: "minus.circle.fill"
                     iconSize: 14
                     toolTip: qsTr("Minimize")
+                    accessibleName: qsTr("Compact mode")
                     onClicked: {
                         multi.isHovering = false
                         Preferences.isCompactMode = true

@@ -14,7 +14,14 @@ Rectangle {
     property real horizontalPadding: 8
     property real verticalPadding: 8
     property real spacing: 4
+    // The skin's name unless the caller must say whose skin it is.
+    property string accessibleName: skinName
     signal clicked()
+
+    Accessible.role: Accessible.Button
+    Accessible.name: accessibleName
+    Accessible.description: qsTr("Select Skin")
+    Accessible.onPressAction: root.clicked()
 
     implicitWidth: Math.min(maximumWidth, row.implicitWidth + 2 * horizontalPadding)
     implicitHeight: Math.max(name.implicitHeight, chevron.height) + 2 * verticalPadding

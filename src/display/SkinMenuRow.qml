@@ -14,14 +14,32 @@ Item {
     property real horizontalPadding: 12
     property real verticalPadding: 8
     readonly property alias hovered: area.containsMouse
+    // Rows that choose a skin say which one is chosen; "Create a Custom Skin" does not.
+    property bool checkable: true
     signal clicked()
+
+    Accessible.role: Accessible.Button
+    Accessible.name: name
+    Accessible.checkable: checkable
+    Accessible.checked: checked
+    Accessible.onPressAction: root.clicked()
+    Accessible.focusable: true
+
+    // The popover is a menu window that assistive tools only learn of through its focused row, and it
+    // takes the keyboard: arrows move between rows, Return or Space chooses.
+    activeFocusOnTab: true
+    Keys.onUpPressed: nextItemInFocusChain(false).forceActiveFocus()
+    Keys.onDownPressed: nextItemInFocusChain(true).forceActiveFocus()
+    Keys.onReturnPressed: root.clicked()
+    Keys.onEnterPressed: root.clicked()
+    Keys.onSpacePressed: root.clicked()
 
     implicitHeight: label.implicitHeight + 2 * verticalPadding
 
     Rectangle {
         anchors.fill: parent
         radius: 4
-        color: area.containsMouse ? Qt.rgba(0, 0, 0, 0.08) : "transparent"
+        color: area.containsMouse || root.activeFocus ? Qt.rgba(0, 0, 0, 0.08) : "transparent"
     }
     Text {
         id: label

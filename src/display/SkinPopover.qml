@@ -25,6 +25,24 @@ PopoverWindow {
     function openBelowOrAbove() {
         place()
         show()
+        focusRow()
+    }
+
+    // The chosen skin's row, or the first one when none is chosen.
+    function focusRow() {
+        let first = null
+        for (let i = 0; i < column.children.length; ++i) {
+            const row = column.children[i]
+            if (row instanceof SkinMenuRow && row.visible) {
+                if (row.checked) {
+                    row.forceActiveFocus()
+                    return
+                }
+                first = first || row
+            }
+        }
+        if (first)
+            first.forceActiveFocus()
     }
 
     // Above the button, its arrow edge at the bottom; below when there is no room above. Placed again
@@ -79,6 +97,8 @@ PopoverWindow {
                 color: "#86868b"
                 font.pixelSize: 10
                 font.weight: Font.DemiBold
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
             }
             component Divider: Item {
                 width: parent.width
@@ -133,6 +153,7 @@ PopoverWindow {
                 visible: popover.withSections
                 width: column.width
                 name: qsTr("Create a Custom Skin")
+                checkable: false
                 onClicked: popover.createRequested()
             }
         }

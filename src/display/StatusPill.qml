@@ -13,6 +13,9 @@ Rectangle {
     property real horizontalPadding: 12
     property real verticalPadding: 6
 
+    Accessible.role: Accessible.StaticText
+    Accessible.name: label
+
     implicitWidth: row.implicitWidth + 2 * horizontalPadding
     implicitHeight: row.implicitHeight + 2 * verticalPadding
     radius: Math.min(height / 2, 12)

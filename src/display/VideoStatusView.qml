@@ -74,6 +74,9 @@ Item {
                 objectName: "catArea"
                 anchors.fill: parent
                 onClicked: Status.catClicked()
+                Accessible.role: Accessible.Button
+                Accessible.name: qsTr("Cat: %1").arg(Status.statusName)
+                Accessible.onPressAction: Status.catClicked()
             }
 
             FadingItem {
@@ -128,6 +131,7 @@ Item {
                         symbol: "minus.circle.fill"
                         iconSize: 16
                         toolTip: qsTr("Minimize")
+                        accessibleName: qsTr("Compact mode")
                         onClicked: {
                             cat.isHovering = false
                             Preferences.isCompactMode = true

@@ -6,6 +6,7 @@
 #include "TestClips.h"
 #include "TestFiles.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -140,6 +141,16 @@ QString QmlFixture::skinId(const QString& name) const
     for (const Skin& skin : m_display->skinManager().availableSkins()) {
         if (skin.name == name)
             return skin.idText();
+    }
+    return {};
+}
+
+QString QmlFixture::accessibleButtonName(QQuickItem* item) const
+{
+    for (; item; item = item->parentItem()) {
+        const QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(item);
+        if (accessible && accessible->role() == QAccessible::Button)
+            return accessible->text(QAccessible::Name);
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QQuickItem>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -43,6 +44,9 @@ public:
 
     // The id of the skin with that name, upper case; empty when there is none.
     Q_INVOKABLE QString skinId(const QString& name) const;
+
+    // What assistive tools call the button at or above the item; empty when the item is in none.
+    Q_INVOKABLE QString accessibleButtonName(QQuickItem* item) const;
 
 signals:
     void noticesChanged();

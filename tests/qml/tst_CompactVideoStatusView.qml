@@ -35,7 +35,7 @@ TestCase {
         const strip = createTemporaryObject(stripComponent, testCase)
         const expand = findChild(strip, "expandButton")
         compare(expand.opacity, 0)
-        compare(expand.enabled, false)
+        compare(expand.pointerEnabled, false)
         // A click on the invisible button does nothing.
         mouseClick(expand)
         compare(Preferences.isCompactMode, true)
@@ -43,7 +43,7 @@ TestCase {
         mouseMove(strip, 20, 20)
         tryCompare(strip, "isHovering", true)
         compare(expand.opacity, 1)
-        verify(expand.enabled)
+        verify(expand.pointerEnabled)
         mouseClick(expand)
         compare(Preferences.isCompactMode, false)
         compare(Fixture.compactModeNotices, 1)

@@ -172,4 +172,39 @@ TestCase {
         for (const cat of catViews(multi))
             compare(cat.size, 284)
     }
+
+    // Whatever takes a click is a button that assistive tools can name: the nearest button at or above
+    // each MouseArea or TapHandler has a name. Faded hover controls count too: they stay pressable.
+    function unnamedControls(item) {
+        let taps = false
+        for (let i = 0; i < item.resources.length; ++i)
+            taps = taps || String(item.resources[i]).startsWith("QQuickTapHandler")
+        let found = []
+        if ((taps || String(item).startsWith("QQuickMouseArea")) && Fixture.accessibleButtonName(item) === "")
+            found.push(String(item) + " in " + String(item.parent))
+        for (let i = 0; i < item.children.length; ++i)
+            found = found.concat(unnamedControls(item.children[i]))
+        return found
+    }
+
+    function test_every_control_has_an_accessible_name_data() {
+        return [
+            {tag: "compact strip", content: "compactStrip", compact: true, sessions: false, control: "stripArea"},
+            {tag: "single cat", content: "singleCat", compact: false, sessions: false, control: "catArea"},
+            {tag: "grid", content: "multiCat", layout: LayoutMode.Grid, sessions: true, control: "catArea"},
+            {tag: "list", content: "multiCat", layout: LayoutMode.List, sessions: true, control: "rowArea"},
+        ]
+    }
+
+    function test_every_control_has_an_accessible_name(data) {
+        Preferences.isCompactMode = data.compact === true
+        Preferences.layoutMode = data.layout ?? LayoutMode.Grid
+        const view = createTemporaryObject(containerComponent, testCase)
+        if (data.sessions)
+            twoSessions()
+        tryVerify(() => content(view) === data.content)
+        const shown = findChild(view, data.content)
+        tryVerify(() => findChild(shown, data.control) !== null)
+        compare(unnamedControls(shown), [])
+    }
 }
