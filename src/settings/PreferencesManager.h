@@ -64,7 +64,7 @@ public:
                        AutostartEntry autostart, QObject* parent = nullptr);
     ~PreferencesManager() override;
 
-    // INI under $XDG_CONFIG_HOME/Tabbywatch/Tabbywatch.conf.
+    // INI under $XDG_CONFIG_HOME/Tabbywatch/Tabbywatch.ini.
     static std::unique_ptr<QSettings> defaultSettings();
     static QString key(Preference preference);
 
