@@ -83,6 +83,7 @@ ScrollView {
             Layout.fillWidth: true
             Label { text: "Privacy Settings"; font.pixelSize: Style.headline; font.bold: true }
             Switch {
+                leftPadding: 0
                 text: "Send anonymous usage data"
                 checked: root.preferences.analyticsEnabled
                 onToggled: root.preferences.analyticsEnabled = checked
@@ -105,6 +106,7 @@ ScrollView {
             Layout.fillWidth: true
             Label { text: "Launch Settings"; font.pixelSize: Style.headline; font.bold: true }
             Switch {
+                leftPadding: 0
                 text: "Launch at login"
                 checked: root.preferences.launchAtLogin
                 onToggled: root.preferences.launchAtLogin = checked
@@ -122,6 +124,7 @@ ScrollView {
             Layout.fillWidth: true
             Label { text: "Multi-Cat Display"; font.pixelSize: Style.headline; font.bold: true }
             Switch {
+                leftPadding: 0
                 objectName: "multiCatSwitch"
                 text: "Show separate cats for each Claude Code session"
                 checked: root.preferences.multiInstanceEnabled

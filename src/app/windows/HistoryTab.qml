@@ -25,6 +25,7 @@ ColumnLayout {
         Layout.leftMargin: 20
     }
     ListView {
+        id: list
         objectName: "historyList"
         visible: root.history.count > 0
         Layout.fillWidth: true
@@ -32,28 +33,41 @@ ColumnLayout {
         clip: true
         model: root.history
         ScrollBar.vertical: ScrollBar {}
-        delegate: RowLayout {
+        delegate: Item {
+            id: entry
             required property string stateText
             required property color stateColor
             required property string tool
             required property string time
-            width: ListView.view.width - 40
-            x: 20
-            height: implicitHeight + 8
-            spacing: 8
-            Rectangle { width: 10; height: 10; radius: 5; color: parent.stateColor }
-            ColumnLayout {
-                spacing: 0
-                Layout.fillWidth: true
-                Label { text: stateText; font.pixelSize: Style.headline; font.bold: true }
-                Label {
-                    visible: tool !== ""
-                    text: "Tool: " + tool
-                    font.pixelSize: Style.caption
-                    color: Style.secondary
+            width: list.width
+            height: row.implicitHeight + 8
+            Accessible.role: Accessible.ListItem
+            Accessible.name: stateText + (tool !== "" ? ", tool " + tool : "") + ", " + time
+            RowLayout {
+                id: row
+                anchors.fill: parent
+                anchors.leftMargin: 20
+                anchors.rightMargin: 20
+                spacing: 10
+                Rectangle { width: 10; height: 10; radius: 5; color: entry.stateColor }
+                ColumnLayout {
+                    spacing: 0
+                    Layout.fillWidth: true
+                    Label {
+                        text: entry.stateText
+                        font.pixelSize: Style.headline
+                        font.bold: true
+                        Layout.fillWidth: true
+                    }
+                    Label {
+                        visible: entry.tool !== ""
+                        text: "Tool: " + entry.tool
+                        font.pixelSize: Style.caption
+                        color: Style.secondary
+                    }
                 }
+                Label { text: entry.time; font.pixelSize: Style.caption; color: Style.secondary }
             }
-            Label { text: time; font.pixelSize: Style.caption; color: Style.secondary }
         }
     }
 }

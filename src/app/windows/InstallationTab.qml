@@ -49,13 +49,11 @@ ScrollView {
                     font.pixelSize: Style.caption
                     Layout.fillWidth: true
                 }
-                Button {
+                ProminentButton {
                     objectName: "updateHooksButton"
                     text: "Update Hooks Now"
-                    icon.source: Metrics.icon("arrow.clockwise.circle.fill", "white")
-                    icon.color: "transparent"
-                    palette.button: Style.color("orange")
-                    palette.buttonText: "white"
+                    symbol: "arrow.clockwise.circle.fill"
+                    tint: Style.color("orange")
                     onClicked: root.alert("Installation", root.connection.updateHooks())
                 }
             }
@@ -97,12 +95,10 @@ ScrollView {
             }
             RowLayout {
                 spacing: 8
-                Button {
+                ProminentButton {
                     objectName: "connectButton"
                     text: root.connection.installed ? "Reconnect" : "Connect"
-                    highlighted: true
-                    icon.source: Metrics.icon("link.circle.fill", "white")
-                    icon.color: "transparent"
+                    symbol: "link.circle.fill"
                     onClicked: root.alert("Installation", root.connection.connectHooks())
                 }
                 Button {

@@ -25,7 +25,7 @@ ApplicationWindow {
 
     ColumnLayout {
         anchors.fill: parent
-        spacing: 16
+        spacing: 12
 
         ColumnLayout {
             spacing: 6
@@ -87,13 +87,11 @@ ApplicationWindow {
             }
         }
 
-        Button {
+        ProminentButton {
             objectName: "connectButton"
             text: root.connection.installed ? "Reconnect" : "Connect to Claude Code"
-            highlighted: true
             enabled: !root.connection.installing
-            icon.source: Metrics.icon("link.circle.fill", "white")
-            icon.color: "transparent"
+            symbol: "link.circle.fill"
             font.pixelSize: Style.body + 1
             padding: 10
             Layout.alignment: Qt.AlignHCenter

@@ -48,14 +48,18 @@ ScrollView {
                         objectName: "skin:" + modelData.name
                         Layout.fillWidth: true
                         text: modelData.name
-                        highlighted: current
                         leftPadding: 20
                         rightPadding: 20
                         Accessible.name: modelData.name + (current ? ", current skin" : "")
                         contentItem: RowLayout {
                             spacing: 8
                             SymbolIcon { symbol: "cat"; color: Style.secondary; size: 16 }
-                            Label { text: row.modelData.name; Layout.fillWidth: true; elide: Text.ElideRight }
+                            Label {
+                                text: row.modelData.name
+                                font.bold: row.current
+                                elide: Text.ElideRight
+                                Layout.fillWidth: true
+                            }
                             SymbolIcon {
                                 symbol: "checkmark.circle.fill"
                                 color: Style.color("blue")
