@@ -16,8 +16,7 @@ using namespace std::chrono_literals;
 
 QmlFixture::QmlFixture(const QString& bundledSkinsDirectory, QObject* parent) : QObject(parent)
 {
-    const QString home = m_dir.filePath(QStringLiteral("home"));
-    QDir().mkpath(home);
+    QDir().mkpath(home());
     m_notifications = std::make_unique<AppNotifications>();
     m_preferences = std::make_unique<PreferencesManager>(
         std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("config/Tabbywatch.conf")),
@@ -27,9 +26,9 @@ QmlFixture::QmlFixture(const QString& bundledSkinsDirectory, QObject* parent) : 
     makeCustomSkin(QStringLiteral("My Own Cat"));
     m_display = std::make_unique<DisplayServices>(
         *m_preferences,
-        DisplayServices::Options{home, m_dir.filePath(QStringLiteral("skins")), bundledSkinsDirectory,
+        DisplayServices::Options{home(), m_dir.filePath(QStringLiteral("skins")), bundledSkinsDirectory,
                                  m_dir.filePath(QStringLiteral("tmp")), MultiSessionTiming{50ms, 60000ms}},
-        [](const QString&, const std::optional<QVariantMap>&) {});
+        usageEventSink());
 
     auto count = [this](int& counter) {
         return [this, &counter] {
@@ -44,6 +43,25 @@ QmlFixture::QmlFixture(const QString& bundledSkinsDirectory, QObject* parent) : 
 }
 
 QmlFixture::~QmlFixture() = default;
+
+QString QmlFixture::home() const
+{
+    return m_dir.filePath(QStringLiteral("home"));
+}
+
+StatusManager& QmlFixture::statusManager()
+{
+    return m_display->statusManager();
+}
+
+UsageEventSink QmlFixture::usageEventSink()
+{
+    return [this](const QString& event, const std::optional<QVariantMap>& properties) {
+        m_usageEvents.append(QVariantMap{{QStringLiteral("event"), event},
+                                         {QStringLiteral("properties"), properties.value_or(QVariantMap{})}});
+        emit noticesChanged();
+    };
+}
 
 void QmlFixture::makeCustomSkin(const QString& name)
 {
@@ -92,6 +110,7 @@ void QmlFixture::reset()
 void QmlFixture::resetNotices()
 {
     m_windowSizeNotices = m_layoutModeNotices = m_compactModeNotices = m_skinLibraryRequests = 0;
+    m_usageEvents.clear();
     emit noticesChanged();
 }
 

@@ -5,15 +5,19 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariantList>
 #include <memory>
+
+#include "UsageEventSink.h"
 
 class AppNotifications;
 class DisplayServices;
 class PreferencesManager;
+class StatusManager;
 
 // The real services against a temporary home, settings file and custom skins folder, as the views'
 // singletons see them, and the few things the QML tests do from outside: write the status files,
-// look into the session manager, and count the shell's notifications.
+// look into the session manager, and count the shell's notifications and usage events.
 class QmlFixture : public QObject
 {
     Q_OBJECT
@@ -21,6 +25,8 @@ class QmlFixture : public QObject
     Q_PROPERTY(int layoutModeNotices READ layoutModeNotices NOTIFY noticesChanged)
     Q_PROPERTY(int compactModeNotices READ compactModeNotices NOTIFY noticesChanged)
     Q_PROPERTY(int skinLibraryRequests READ skinLibraryRequests NOTIFY noticesChanged)
+    // {event, properties} in the order sent.
+    Q_PROPERTY(QVariantList usageEvents READ usageEvents NOTIFY noticesChanged)
 
 public:
     explicit QmlFixture(const QString& bundledSkinsDirectory, QObject* parent = nullptr);
@@ -30,6 +36,12 @@ public:
     int layoutModeNotices() const { return m_layoutModeNotices; }
     int compactModeNotices() const { return m_compactModeNotices; }
     int skinLibraryRequests() const { return m_skinLibraryRequests; }
+    QVariantList usageEvents() const { return m_usageEvents; }
+
+    QString home() const;
+    PreferencesManager& preferences() { return *m_preferences; }
+    StatusManager& statusManager();
+    UsageEventSink usageEventSink();
 
     // Default preferences, the default skin, no sessions, idle, counters at zero.
     Q_INVOKABLE void reset();
@@ -62,4 +74,5 @@ private:
     int m_layoutModeNotices = 0;
     int m_compactModeNotices = 0;
     int m_skinLibraryRequests = 0;
+    QVariantList m_usageEvents;
 };

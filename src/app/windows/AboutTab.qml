@@ -1,0 +1,226 @@
+import QtQuick
+import QtQuick.Controls.Fusion
+import QtQuick.Layouts
+import Tabbywatch
+import Tabbywatch.Windows
+
+// About the program, help, and the general settings.
+ScrollView {
+    id: root
+
+    required property QtObject preferences
+
+    contentWidth: availableWidth
+
+    ColumnLayout {
+        width: root.availableWidth - 40
+        x: 20
+        spacing: 14
+
+        ColumnLayout {
+            spacing: 4
+            Layout.topMargin: 16
+            Layout.fillWidth: true
+            Label { text: "Tabbywatch"; font.pixelSize: Style.title; font.bold: true }
+            Label { text: Desktop.versionText; font.pixelSize: Style.subheadline; color: Style.secondary }
+            Label {
+                text: "A companion app for Claude Code that provides real-time visual status updates through an always-on-top floating window."
+                wrapMode: Text.Wrap
+                Layout.fillWidth: true
+            }
+        }
+
+        // Only with a support address: no control that leads nowhere.
+        Divider { visible: support.visible }
+        ColumnLayout {
+            id: support
+            objectName: "helpAndSupport"
+            visible: Desktop.supportEmail !== ""
+            spacing: 6
+            Layout.fillWidth: true
+            Label { text: "Help & Support"; font.pixelSize: Style.headline; font.bold: true }
+            Label {
+                text: "Want to send feedback, report a bug, or request a feature?"
+                font.pixelSize: Style.caption
+                color: Style.secondary
+            }
+            RowLayout {
+                Label { text: Desktop.supportEmail }
+                CopyButton {
+                    textToCopy: Desktop.supportEmail
+                    iconOnly: true
+                    copiedSymbol: "checkmark.circle.fill"
+                    flat: true
+                    Accessible.name: "Copy email address"
+                    ToolTip.visible: hovered
+                    ToolTip.text: "Copy email address"
+                }
+            }
+            Button {
+                text: "Send Email"
+                icon.source: Metrics.icon("envelope.fill", palette.buttonText)
+                icon.color: "transparent"
+                Layout.maximumWidth: 280
+                onClicked: Desktop.sendMail("Tabbywatch")
+            }
+            RowLayout {
+                spacing: 16
+                Repeater {
+                    model: ["Bug Report", "Feature Request", "Feedback"]
+                    LinkButton {
+                        required property string modelData
+                        text: modelData
+                        fontSize: Style.caption
+                        onClicked: Desktop.sendMail(modelData)
+                    }
+                }
+            }
+        }
+
+        Divider {}
+        ColumnLayout {
+            spacing: 6
+            Layout.fillWidth: true
+            Label { text: "Privacy Settings"; font.pixelSize: Style.headline; font.bold: true }
+            Switch {
+                leftPadding: 0
+                text: "Send anonymous usage data"
+                checked: root.preferences.analyticsEnabled
+                onToggled: root.preferences.analyticsEnabled = checked
+                ToolTip.visible: hovered
+                ToolTip.delay: 600
+                ToolTip.text: "Help us improve Tabbywatch by sharing anonymous usage statistics"
+            }
+            Label {
+                text: "We collect minimal anonymous data: app launches, which default skins are popular, and when custom skins are created. No personal information, file paths, or custom skin content is collected."
+                font.pixelSize: Style.caption
+                color: Style.secondary
+                wrapMode: Text.Wrap
+                Layout.fillWidth: true
+            }
+        }
+
+        Divider {}
+        ColumnLayout {
+            spacing: 6
+            Layout.fillWidth: true
+            Label { text: "Launch Settings"; font.pixelSize: Style.headline; font.bold: true }
+            Switch {
+                leftPadding: 0
+                text: "Launch at login"
+                checked: root.preferences.launchAtLogin
+                onToggled: root.preferences.launchAtLogin = checked
+            }
+            Label {
+                text: "Automatically start Tabbywatch when you log in"
+                font.pixelSize: Style.caption
+                color: Style.secondary
+            }
+        }
+
+        Divider {}
+        ColumnLayout {
+            spacing: 6
+            Layout.fillWidth: true
+            Label { text: "Multi-Cat Display"; font.pixelSize: Style.headline; font.bold: true }
+            Switch {
+                leftPadding: 0
+                objectName: "multiCatSwitch"
+                text: "Show separate cats for each Claude Code session"
+                checked: root.preferences.multiInstanceEnabled
+                onToggled: root.preferences.multiInstanceEnabled = checked
+            }
+            Label {
+                text: "Sessions without updates will be automatically removed after the timeout. This helps clean up orphaned sessions from crashed Claude Code instances."
+                font.pixelSize: Style.caption
+                color: Style.secondary
+                wrapMode: Text.Wrap
+                Layout.fillWidth: true
+            }
+            ColumnLayout {
+                objectName: "multiCatSettings"
+                visible: root.preferences.multiInstanceEnabled
+                spacing: 8
+                Layout.topMargin: 2
+                Layout.fillWidth: true
+                Label { text: "Default Layout"; font.pixelSize: Style.subheadline; color: Style.secondary }
+                RowLayout {
+                    spacing: 0
+                    Accessible.role: Accessible.PageTabList
+                    Accessible.name: "Layout"
+                    Repeater {
+                        model: Desktop.layoutChoices
+                        Button {
+                            required property var modelData
+                            text: modelData.label
+                            checkable: true
+                            checked: root.preferences.layoutMode === modelData.mode
+                            onClicked: root.preferences.layoutMode = modelData.mode
+                            icon.source: Metrics.icon(modelData.symbol, checked ? "white" : "#1d1d1f")
+                            icon.color: "transparent"
+                            icon.width: 14
+                            icon.height: 14
+                            palette.button: checked ? Style.color("blue") : undefined
+                            palette.buttonText: checked ? "white" : undefined
+                            Layout.preferredWidth: 110
+                        }
+                    }
+                }
+                Label { text: "Stale Session Timeout"; font.pixelSize: Style.subheadline; color: Style.secondary }
+                RowLayout {
+                    spacing: 10
+                    Layout.fillWidth: true
+                    Slider {
+                        id: timeout
+                        objectName: "staleTimeoutSlider"
+                        from: 300
+                        to: 7200
+                        stepSize: 300
+                        snapMode: Slider.SnapAlways
+                        value: root.preferences.staleSessionTimeout
+                        onMoved: root.preferences.staleSessionTimeout = value
+                        Layout.fillWidth: true
+                        Accessible.name: "Stale Session Timeout"
+                        ToolTip.visible: hovered
+                        ToolTip.delay: 600
+                        ToolTip.text: "Remove inactive sessions after this time"
+                    }
+                    Label {
+                        objectName: "staleTimeoutLabel"
+                        text: Desktop.staleTimeoutText(timeout.value)
+                        font.pixelSize: Style.caption
+                        color: Style.secondary
+                        Layout.minimumWidth: 50
+                    }
+                }
+            }
+        }
+
+        Divider { visible: Desktop.websiteURL !== "" }
+        LinkButton {
+            visible: Desktop.websiteURL !== ""
+            text: "Visit Website"
+            symbol: "globe"
+            onClicked: Desktop.openWebsite()
+        }
+
+        Divider {}
+        ColumnLayout {
+            spacing: 2
+            Layout.fillWidth: true
+            Layout.bottomMargin: 20
+            Label {
+                text: "Built with ❤️ for the Claude Code community"
+                font.pixelSize: Style.caption
+                color: Style.secondary
+            }
+            Label {
+                text: "© 2025 The Tabbywatch developers. Claude and Claude Code are trademarks of Anthropic; Tabbywatch is not affiliated with Anthropic."
+                font.pixelSize: Style.caption2
+                color: Style.secondary
+                wrapMode: Text.Wrap
+                Layout.fillWidth: true
+            }
+        }
+    }
+}
