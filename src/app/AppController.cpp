@@ -95,7 +95,7 @@ void AppController::handleCommand(const QString& command)
     } else if (const auto tab = command.startsWith(u"preferences=")
                                     ? preferencesTab(QStringView(command).mid(12))
                                     : std::nullopt) {
-        openPreferences(*tab);
+        openPreferencesOnTab(*tab);
     } else {
         logLine(QStringLiteral("⚠️ Unknown command ignored: ") + command);
     }
@@ -154,7 +154,7 @@ void AppController::showPreferences()
 
 void AppController::showPreferencesOnSkinsTab()
 {
-    openPreferences(PreferencesWindow::skins);
+    openPreferencesOnTab(PreferencesWindow::skins);
 }
 
 void AppController::openPreferences(int tab)
@@ -163,6 +163,14 @@ void AppController::openPreferences(int tab)
         m_preferencesWindow = std::make_unique<PreferencesWindow>(*m_floatingPanel->floatingPanel()->engine(),
                                                                   m_services.windowContext());
     m_preferencesWindow->open(tab);
+}
+
+void AppController::openPreferencesOnTab(int tab)
+{
+    // Asked for by name ("Create a Custom Skin", --preferences=about): that tab, even if the window
+    // was left on another.
+    openPreferences(tab);
+    m_preferencesWindow->setSelectedTab(tab);
 }
 
 void AppController::showOnboarding()

@@ -47,7 +47,9 @@ public:
     void toggleFloatingWindow();
     void showPreferences();
     void showPreferencesOnSkinsTab();
+    // Raises the window as the user left it; makes it on the given tab the first time.
     void openPreferences(int tab);
+    void openPreferencesOnTab(int tab);
     void showOnboarding();
 
     StatusBarItem& statusBarItem() { return m_statusBarItem; }

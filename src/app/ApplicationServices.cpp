@@ -53,3 +53,8 @@ std::unique_ptr<HookInstaller> ApplicationServices::makeHookInstaller(QObject* p
             &AppNotifications::hookStatusChanged);
     return installer;
 }
+
+WindowContext ApplicationServices::windowContext()
+{
+    return {*m_preferences, statusManager(), [this] { return makeHookInstaller(); }, usageEventSink()};
+}

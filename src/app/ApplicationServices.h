@@ -5,6 +5,7 @@
 #include "DisplayServices.h"
 #include "HookInstaller.h"
 #include "PreferencesManager.h"
+#include "WindowContext.h"
 
 #include <QObject>
 #include <QString>
@@ -51,6 +52,8 @@ public:
     // Every owner of a hook installer (status-bar item, preferences, onboarding) gets it from here:
     // its usage events go to the analytics and its "HookStatusChanged" to notifications().
     std::unique_ptr<HookInstaller> makeHookInstaller(QObject* parent = nullptr);
+    // What the preferences and onboarding windows are built with.
+    WindowContext windowContext();
 
 private:
     AppNotifications m_notifications;

@@ -120,9 +120,9 @@ void TestAppController::commandsReachTheirWindows()
     // The skin menu's "Create a Custom Skin" opens the preferences on the skins tab.
     services->display().skins().showPreferencesOnSkinsTab();
     QVERIFY(controller->preferencesWindow());
-    QCOMPARE(controller->preferencesWindow()->currentTab(), int(PreferencesWindow::skins));
+    QCOMPARE(controller->preferencesWindow()->selectedTab(), int(PreferencesWindow::skins));
     controller->handleCommand("preferences=history");
-    QCOMPARE(controller->preferencesWindow()->currentTab(), int(PreferencesWindow::history));
+    QCOMPARE(controller->preferencesWindow()->selectedTab(), int(PreferencesWindow::history));
     controller->handleCommand("onboarding");
     QVERIFY(controller->onboardingWindow());
 

@@ -163,9 +163,9 @@ ScrollView {
                     ["Hooks not working after installation",
                      "Restart Claude Code completely. The hooks only load when Claude Code starts."],
                     ["Red dot in tray (not installed)",
-                     "Click 'Install Hooks Automatically' or follow the manual installation steps above."],
+                     "Click 'Connect' or follow the manual setup steps above."],
                     ["Yellow dot in tray (partially installed)",
-                     "The script exists but settings.json is not configured. Click 'Install Hooks' to update your settings."],
+                     "The script exists but settings.json is not configured. Click 'Connect' to update your settings."],
                     ["App shows 'idle' even when Claude is working",
                      "Check that hooks are installed (green dot in tray). If using Dev Containers, see instructions below."]
                 ]
