@@ -16,11 +16,12 @@
 //     SingleInstance instance; // the name for this user and session
 //     if (instance.sendToRunning(commandLine.commands))
 //         return 0; // the running instance took over
-//     if (commandLine.commands == QStringList{"quit"})
+//     if (commandLine.commands.contains(QStringLiteral("quit")))
 //         return 0; // nothing runs, nothing to quit
 //     QApplication app(argc, argv);
 //     if (!instance.listen() && instance.sendToRunning(commandLine.commands))
 //         return 0; // lost a start-up race to another instance
+//     // Neither: a socket we may not take or an instance that does not answer; run on unguarded.
 //     // ... connect instance.commandReceived to the delegate, then run commandLine.commands (except
 //     // "activate") on this instance as if they had been received.
 //

@@ -61,6 +61,13 @@ UpdateCheckResult UpdateCheckResult::failed(const QString& reason)
     return result;
 }
 
+bool isWebURL(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("https") || scheme == QLatin1String("http")) &&
+           !url.host().isEmpty();
+}
+
 std::optional<std::strong_ordering> compareVersions(QStringView left, QStringView right)
 {
     const std::optional<QList<int>> a = parseVersion(left);
@@ -98,9 +105,7 @@ UpdateCheckResult evaluateUpdateFeed(const QByteArray& body, const QString& curr
         return UpdateCheckResult::upToDate(currentVersion);
 
     const QUrl page(feed.value(QLatin1String("url")).toString(), QUrl::StrictMode);
-    const QString scheme = page.scheme().toLower();
-    if (!page.isValid() || (scheme != QLatin1String("https") && scheme != QLatin1String("http")) ||
-        page.host().isEmpty())
+    if (!isWebURL(page))
         return UpdateCheckResult::failed(
             QStringLiteral("the update information has no valid download address"));
     return UpdateCheckResult::updateAvailable(version, currentVersion, page,

@@ -37,6 +37,9 @@ Q_DECLARE_METATYPE(UpdateCheckResult)
 // (suffixes, signs, spaces, empty parts) is no version and gives no ordering.
 std::optional<std::strong_ordering> compareVersions(QStringView left, QStringView right);
 
+// An absolute http or https address with a host: all we fetch or offer to open.
+bool isWebURL(const QUrl& url);
+
 // The decision on a feed's body, e.g. {"version": "0.3.0", "url": "https://…", "notes": "…"}. The page
 // address is needed only when the feed's version is newer.
 UpdateCheckResult evaluateUpdateFeed(const QByteArray& body, const QString& currentVersion);

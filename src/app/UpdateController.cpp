@@ -31,9 +31,7 @@ bool UpdateController::checkForUpdates()
     logLine(QStringLiteral("🔄 Checking for updates"));
 
     const QUrl url(m_feedURL, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("https") && scheme != QLatin1String("http")) ||
-        url.host().isEmpty()) {
+    if (!isWebURL(url)) {
         // Still asynchronous, so that every caller sees the same order of events.
         QTimer::singleShot(0, this, [this] {
             finishWith(UpdateCheckResult::failed(QStringLiteral("the update address is not valid")));
