@@ -8,6 +8,7 @@
 #include "Log.h"
 #include "OnboardingWindow.h"
 #include "PreferencesWindow.h"
+#include "StatusBarIcon.h"
 #include "UpdateController.h"
 
 #include <QApplication>
@@ -118,7 +119,8 @@ void AppController::showAbout()
         m_aboutBox = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("About Tabbywatch"),
                                      QStringLiteral("<b>Tabbywatch</b>"), QMessageBox::Ok);
         m_aboutBox->setAttribute(Qt::WA_DeleteOnClose);
-        m_aboutBox->setIconPixmap(StatusBarIcon::render(64, InstallationStatus::installed));
+        m_aboutBox->setIconPixmap(
+            QPixmap::fromImage(StatusBarIcon::render(64, InstallationStatus::installed)));
         m_aboutBox->setInformativeText(
             QStringLiteral("Version %1 (Build %2)<br><br>A desktop companion for Claude Code: an animated "
                            "cat that shows what each session is doing.<br><br>Released under the MIT "
@@ -186,6 +188,8 @@ void AppController::showUpdateResult(const UpdateCheckResult& result)
     auto* box = new QMessageBox(QMessageBox::Information, result.title, result.text, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
+    if (!result.notes.isEmpty())
+        box->setDetailedText(result.notes);
     if (result.pageURL.isValid()) {
         QPushButton* open = box->addButton(QStringLiteral("Open Download Page"), QMessageBox::AcceptRole);
         connect(open, &QPushButton::clicked, this,
