@@ -15,6 +15,7 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QQmlEngine>
 
 namespace {
 std::optional<int> preferencesTab(QStringView name)
@@ -56,6 +57,8 @@ void AppController::applicationDidFinishLaunching()
     m_floatingPanel->setupFloatingPanel();
     connect(m_floatingPanel->floatingPanel(), &FloatingPanel::contextMenuRequested, &m_statusBarItem,
             &StatusBarItem::popUpMenu);
+    // The preferences and onboarding windows share the panel's engine; their Ctrl+Q ends up here.
+    connect(m_floatingPanel->floatingPanel()->engine(), &QQmlEngine::quit, this, &AppController::quit);
     connect(&m_services.notifications(), &AppNotifications::hookStatusChanged, this,
             &AppController::hookStatusDidChange);
 

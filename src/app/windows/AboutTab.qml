@@ -57,6 +57,8 @@ ScrollView {
                 }
             }
             Button {
+                // Qt 6.4 leaves the accessibility press action of its buttons unhandled.
+                Accessible.onPressAction: if (enabled) clicked()
                 text: "Send Email"
                 icon.source: Metrics.icon("envelope.fill", palette.buttonText)
                 icon.color: "transparent"
@@ -83,6 +85,8 @@ ScrollView {
             Layout.fillWidth: true
             Label { text: "Privacy Settings"; font.pixelSize: Style.headline; font.bold: true }
             Switch {
+                Accessible.onPressAction: if (enabled) { toggle(); toggled() }
+                Accessible.onToggleAction: if (enabled) { toggle(); toggled() }
                 leftPadding: 0
                 text: "Send anonymous usage data"
                 checked: root.preferences.analyticsEnabled
@@ -106,6 +110,8 @@ ScrollView {
             Layout.fillWidth: true
             Label { text: "Launch Settings"; font.pixelSize: Style.headline; font.bold: true }
             Switch {
+                Accessible.onPressAction: if (enabled) { toggle(); toggled() }
+                Accessible.onToggleAction: if (enabled) { toggle(); toggled() }
                 leftPadding: 0
                 text: "Launch at login"
                 checked: root.preferences.launchAtLogin
@@ -124,6 +130,8 @@ ScrollView {
             Layout.fillWidth: true
             Label { text: "Multi-Cat Display"; font.pixelSize: Style.headline; font.bold: true }
             Switch {
+                Accessible.onPressAction: if (enabled) { toggle(); toggled() }
+                Accessible.onToggleAction: if (enabled) { toggle(); toggled() }
                 leftPadding: 0
                 objectName: "multiCatSwitch"
                 text: "Show separate cats for each Claude Code session"
@@ -151,6 +159,7 @@ ScrollView {
                     Repeater {
                         model: Desktop.layoutChoices
                         Button {
+                            Accessible.onPressAction: if (enabled) clicked()
                             required property var modelData
                             text: modelData.label
                             checkable: true
@@ -215,7 +224,7 @@ ScrollView {
                 color: Style.secondary
             }
             Label {
-                text: "© 2025 The Tabbywatch developers. Claude and Claude Code are trademarks of Anthropic; Tabbywatch is not affiliated with Anthropic."
+                text: "© 2026 The Tabbywatch developers. Claude and Claude Code are trademarks of Anthropic; Tabbywatch is not affiliated with Anthropic."
                 font.pixelSize: Style.caption2
                 color: Style.secondary
                 wrapMode: Text.Wrap

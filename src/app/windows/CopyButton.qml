@@ -7,6 +7,8 @@ import Tabbywatch.Windows
 // extend them.
 Button {
     id: root
+    // Qt 6.4 leaves the accessibility press action of its buttons unhandled.
+    Accessible.onPressAction: if (enabled) clicked()
 
     property string textToCopy
     property string label: "Copy"

@@ -102,12 +102,15 @@ ScrollView {
                     onClicked: root.alert("Installation", root.connection.connectHooks())
                 }
                 Button {
+                    // Qt 6.4 leaves the accessibility press action of its buttons unhandled.
+                    Accessible.onPressAction: if (enabled) clicked()
                     objectName: "disconnectButton"
                     text: "Disconnect"
                     enabled: !root.connection.notInstalled
                     onClicked: root.alert("Uninstall", root.connection.disconnectHooks())
                 }
                 Button {
+                    Accessible.onPressAction: if (enabled) clicked()
                     objectName: "refreshButton"
                     text: "Refresh"
                     onClicked: root.connection.refresh()

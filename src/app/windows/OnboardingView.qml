@@ -9,6 +9,12 @@ import Tabbywatch.Windows
 ApplicationWindow {
     id: root
 
+    // Ctrl+Q quits from here as from the menu: the menu's own shortcut does not reach Qt Quick windows.
+    Shortcut {
+        sequence: "Ctrl+Q"
+        onActivated: Qt.quit()
+    }
+
     required property ConnectionModel connection
     required property QtObject preferences
     property alias showAdvanced: advanced.expanded
@@ -196,6 +202,9 @@ ApplicationWindow {
             Layout.topMargin: 0
             Layout.bottomMargin: 16
             CheckBox {
+                // Qt 6.4 leaves the accessibility press action of its buttons unhandled.
+                Accessible.onPressAction: if (enabled) { toggle(); toggled() }
+                Accessible.onToggleAction: if (enabled) { toggle(); toggled() }
                 objectName: "skipOnboarding"
                 text: "Don't show this on startup"
                 font.pixelSize: Style.caption
@@ -204,6 +213,7 @@ ApplicationWindow {
             }
             Item { Layout.fillWidth: true }
             Button {
+                Accessible.onPressAction: if (enabled) clicked()
                 objectName: "closeButton"
                 text: "Close"
                 onClicked: root.close()

@@ -9,6 +9,12 @@ import Tabbywatch.Windows
 ApplicationWindow {
     id: root
 
+    // Ctrl+Q quits from here as from the menu: the menu's own shortcut does not reach Qt Quick windows.
+    Shortcut {
+        sequence: "Ctrl+Q"
+        onActivated: Qt.quit()
+    }
+
     required property PreferencesWindow controller
     required property ConnectionModel connection
     required property StatusHistoryModel history
@@ -38,6 +44,8 @@ ApplicationWindow {
                 { label: "About", symbol: "info.circle" }
             ]
             TabButton {
+                // Qt 6.4 leaves the accessibility press action of its buttons unhandled.
+                Accessible.onPressAction: checked = true
                 required property var modelData
                 objectName: "tab" + modelData.label
                 text: modelData.label

@@ -5,6 +5,8 @@ import Tabbywatch.Windows
 
 // The main action of a block: white on a solid colour, with an optional icon.
 Button {
+    // Qt 6.4 leaves the accessibility press action of its buttons unhandled.
+    Accessible.onPressAction: if (enabled) clicked()
     property color tint: Style.color("blue")
     property string symbol
 

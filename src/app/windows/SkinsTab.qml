@@ -43,6 +43,8 @@ ScrollView {
                     model: group.modelData.skins
                     ItemDelegate {
                         id: row
+                        // Qt 6.4 leaves the accessibility press action of its buttons unhandled.
+                        Accessible.onPressAction: if (enabled) clicked()
                         required property var modelData
                         readonly property bool current: modelData.id === Skins.currentSkinId
                         objectName: "skin:" + modelData.name
