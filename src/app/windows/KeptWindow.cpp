@@ -21,7 +21,7 @@ QQuickWindow* KeptWindow::window() const
     return m_window;
 }
 
-QQuickWindow* KeptWindow::create(const QVariantMap& initialProperties)
+QQuickWindow* KeptWindow::create(const QVariantMap& initialProperties, std::function<void()> shown)
 {
     QQmlComponent component(&m_engine, m_source);
     QObject* object =
@@ -34,6 +34,10 @@ QQuickWindow* KeptWindow::create(const QVariantMap& initialProperties)
         return nullptr;
     }
     QQmlEngine::setObjectOwnership(m_window, QQmlEngine::CppOwnership);
+    QObject::connect(m_window, &QWindow::visibleChanged, m_window, [shown = std::move(shown)](bool visible) {
+        if (visible && shown)
+            shown();
+    });
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         m_window->setPosition(area.center() - QPoint(m_window->width() / 2, m_window->height() / 2));

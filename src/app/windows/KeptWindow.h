@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QUrl>
 #include <QVariantMap>
+#include <functional>
 
 class QQmlEngine;
 class QQuickWindow;
@@ -19,8 +20,9 @@ public:
 
     QQuickWindow* window() const;
 
-    // Makes the window, centred on the primary screen; nullptr when the QML does not load.
-    QQuickWindow* create(const QVariantMap& initialProperties);
+    // Makes the window, centred on the primary screen; nullptr when the QML does not load. shown runs
+    // each time the window appears.
+    QQuickWindow* create(const QVariantMap& initialProperties, std::function<void()> shown);
     // Shows it, brings it to the front and gives it the focus.
     void present();
 

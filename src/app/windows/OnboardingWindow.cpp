@@ -19,13 +19,10 @@ void OnboardingWindow::show()
                                                          m_context.makeHookInstaller(), m_context.track);
         QQuickWindow* window = m_window.create(
             {{QStringLiteral("connection"), QVariant::fromValue<QObject*>(m_connection.get())},
-             {QStringLiteral("preferences"), QVariant::fromValue<QObject*>(&m_context.preferences)}});
+             {QStringLiteral("preferences"), QVariant::fromValue<QObject*>(&m_context.preferences)}},
+            [this] { shown(); });
         if (!window)
             return;
-        connect(window, &QWindow::visibleChanged, this, [this](bool visible) {
-            if (visible)
-                shown();
-        });
     }
     m_window.present();
 }

@@ -25,13 +25,10 @@ void PreferencesWindow::open(int tab)
             {{QStringLiteral("controller"), QVariant::fromValue<QObject*>(this)},
              {QStringLiteral("connection"), QVariant::fromValue<QObject*>(m_connection.get())},
              {QStringLiteral("history"), QVariant::fromValue<QObject*>(m_history.get())},
-             {QStringLiteral("preferences"), QVariant::fromValue<QObject*>(&m_context.preferences)}});
+             {QStringLiteral("preferences"), QVariant::fromValue<QObject*>(&m_context.preferences)}},
+            [this] { shown(); });
         if (!window)
             return;
-        connect(window, &QWindow::visibleChanged, this, [this](bool visible) {
-            if (visible)
-                shown();
-        });
     }
     m_window.present();
 }
