@@ -56,5 +56,5 @@ std::unique_ptr<HookInstaller> ApplicationServices::makeHookInstaller(QObject* p
 
 WindowContext ApplicationServices::windowContext()
 {
-    return {*m_preferences, statusManager(), [this] { return makeHookInstaller(); }, usageEventSink()};
+    return {statusManager(), [this] { return makeHookInstaller(); }, usageEventSink()};
 }

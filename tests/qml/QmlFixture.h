@@ -39,7 +39,6 @@ public:
     QVariantList usageEvents() const { return m_usageEvents; }
 
     QString home() const;
-    PreferencesManager& preferences() { return *m_preferences; }
     StatusManager& statusManager();
     UsageEventSink usageEventSink();
 

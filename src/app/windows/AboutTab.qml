@@ -8,7 +8,6 @@ import Tabbywatch.Windows
 ScrollView {
     id: root
 
-    required property QtObject preferences
 
     contentWidth: availableWidth
 
@@ -89,8 +88,8 @@ ScrollView {
                 Accessible.onToggleAction: if (enabled) { toggle(); toggled() }
                 leftPadding: 0
                 text: "Send anonymous usage data"
-                checked: root.preferences.analyticsEnabled
-                onToggled: root.preferences.analyticsEnabled = checked
+                checked: Preferences.analyticsEnabled
+                onToggled: Preferences.analyticsEnabled = checked
                 ToolTip.visible: hovered
                 ToolTip.delay: 600
                 ToolTip.text: "Help us improve Tabbywatch by sharing anonymous usage statistics"
@@ -114,8 +113,8 @@ ScrollView {
                 Accessible.onToggleAction: if (enabled) { toggle(); toggled() }
                 leftPadding: 0
                 text: "Launch at login"
-                checked: root.preferences.launchAtLogin
-                onToggled: root.preferences.launchAtLogin = checked
+                checked: Preferences.launchAtLogin
+                onToggled: Preferences.launchAtLogin = checked
             }
             Label {
                 text: "Automatically start Tabbywatch when you log in"
@@ -135,8 +134,8 @@ ScrollView {
                 leftPadding: 0
                 objectName: "multiCatSwitch"
                 text: "Show separate cats for each Claude Code session"
-                checked: root.preferences.multiInstanceEnabled
-                onToggled: root.preferences.multiInstanceEnabled = checked
+                checked: Preferences.multiInstanceEnabled
+                onToggled: Preferences.multiInstanceEnabled = checked
             }
             Label {
                 text: "Sessions without updates will be automatically removed after the timeout. This helps clean up orphaned sessions from crashed Claude Code instances."
@@ -147,7 +146,7 @@ ScrollView {
             }
             ColumnLayout {
                 objectName: "multiCatSettings"
-                visible: root.preferences.multiInstanceEnabled
+                visible: Preferences.multiInstanceEnabled
                 spacing: 8
                 Layout.topMargin: 2
                 Layout.fillWidth: true
@@ -163,14 +162,14 @@ ScrollView {
                             required property var modelData
                             text: modelData.label
                             checkable: true
-                            checked: root.preferences.layoutMode === modelData.mode
-                            onClicked: root.preferences.layoutMode = modelData.mode
+                            checked: Preferences.layoutMode === modelData.mode
+                            onClicked: Preferences.layoutMode = modelData.mode
                             icon.source: Metrics.icon(modelData.symbol, checked ? "white" : "#1d1d1f")
                             icon.color: "transparent"
                             icon.width: 14
                             icon.height: 14
-                            palette.button: checked ? Style.color("blue") : undefined
-                            palette.buttonText: checked ? "white" : undefined
+                            palette.button: checked ? Style.color("blue") : "#efefef"
+                            palette.buttonText: checked ? "white" : "#1d1d1f"
                             Layout.preferredWidth: 110
                         }
                     }
@@ -186,8 +185,8 @@ ScrollView {
                         to: 7200
                         stepSize: 300
                         snapMode: Slider.SnapAlways
-                        value: root.preferences.staleSessionTimeout
-                        onMoved: root.preferences.staleSessionTimeout = value
+                        value: Preferences.staleSessionTimeout
+                        onMoved: Preferences.staleSessionTimeout = value
                         Layout.fillWidth: true
                         Accessible.name: "Stale Session Timeout"
                         ToolTip.visible: hovered

@@ -39,7 +39,7 @@ ColumnLayout {
             required property color stateColor
             required property string tool
             required property string time
-            width: list.width
+            width: ListView.view.width
             height: row.implicitHeight + 8
             Accessible.role: Accessible.ListItem
             Accessible.name: stateText + (tool !== "" ? ", tool " + tool : "") + ", " + time

@@ -16,7 +16,6 @@ ApplicationWindow {
     }
 
     required property ConnectionModel connection
-    required property QtObject preferences
     property alias showAdvanced: advanced.expanded
     property alias showDevContainers: devContainers.expanded
 
@@ -208,8 +207,8 @@ ApplicationWindow {
                 objectName: "skipOnboarding"
                 text: "Don't show this on startup"
                 font.pixelSize: Style.caption
-                checked: root.preferences.skipOnboardingWindow
-                onToggled: root.preferences.skipOnboardingWindow = checked
+                checked: Preferences.skipOnboardingWindow
+                onToggled: Preferences.skipOnboardingWindow = checked
             }
             Item { Layout.fillWidth: true }
             Button {

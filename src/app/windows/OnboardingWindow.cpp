@@ -18,8 +18,7 @@ void OnboardingWindow::show()
         m_connection = std::make_unique<ConnectionModel>(ConnectionModel::Window::onboarding,
                                                          m_context.makeHookInstaller(), m_context.track);
         QQuickWindow* window = m_window.create(
-            {{QStringLiteral("connection"), QVariant::fromValue<QObject*>(m_connection.get())},
-             {QStringLiteral("preferences"), QVariant::fromValue<QObject*>(&m_context.preferences)}},
+            {{QStringLiteral("connection"), QVariant::fromValue<QObject*>(m_connection.get())}},
             [this] { shown(); });
         if (!window)
             return;

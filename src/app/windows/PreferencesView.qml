@@ -18,7 +18,6 @@ ApplicationWindow {
     required property PreferencesWindow controller
     required property ConnectionModel connection
     required property StatusHistoryModel history
-    required property QtObject preferences
 
     title: "Tabbywatch Preferences"
     width: 500
@@ -67,7 +66,7 @@ ApplicationWindow {
             onAlert: (title, message) => alert.show(title, message)
         }
         HistoryTab { history: root.history }
-        AboutTab { preferences: root.preferences }
+        AboutTab {}
     }
 
     AlertDialog {

@@ -24,8 +24,7 @@ void PreferencesWindow::open(int tab)
         QQuickWindow* window = m_window.create(
             {{QStringLiteral("controller"), QVariant::fromValue<QObject*>(this)},
              {QStringLiteral("connection"), QVariant::fromValue<QObject*>(m_connection.get())},
-             {QStringLiteral("history"), QVariant::fromValue<QObject*>(m_history.get())},
-             {QStringLiteral("preferences"), QVariant::fromValue<QObject*>(&m_context.preferences)}},
+             {QStringLiteral("history"), QVariant::fromValue<QObject*>(m_history.get())}},
             [this] { shown(); });
         if (!window)
             return;

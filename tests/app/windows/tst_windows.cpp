@@ -64,7 +64,7 @@ private:
     QString settingsPath() const { return m_fixture.home() + QStringLiteral("/.claude/settings.json"); }
     WindowContext context()
     {
-        return {m_fixture.preferences(), m_fixture.statusManager(),
+        return {m_fixture.statusManager(),
                 [this] {
                     return std::make_unique<HookInstaller>(
                         m_fixture.home(), QStringLiteral(TABBYWATCH_HOOK_SCRIPT), m_fixture.usageEventSink());
