@@ -8,11 +8,11 @@
 #include "Log.h"
 #include "OnboardingWindow.h"
 #include "PreferencesWindow.h"
-#include "StatusBarIcon.h"
 #include "UpdateController.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQmlEngine>
@@ -122,8 +122,7 @@ void AppController::showAbout()
         m_aboutBox = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("About Tabbywatch"),
                                      QStringLiteral("<b>Tabbywatch</b>"), QMessageBox::Ok);
         m_aboutBox->setAttribute(Qt::WA_DeleteOnClose);
-        m_aboutBox->setIconPixmap(
-            QPixmap::fromImage(StatusBarIcon::render(64, InstallationStatus::installed)));
+        m_aboutBox->setIconPixmap(QIcon(QStringLiteral(":/tabbywatch/icons/cat.fill.svg")).pixmap(64));
         m_aboutBox->setInformativeText(
             QStringLiteral("Version %1 (Build %2)<br><br>A desktop companion for Claude Code: an animated "
                            "cat that shows what each session is doing.<br><br>Released under the MIT "
@@ -194,7 +193,10 @@ void AppController::showUpdateResult(const UpdateCheckResult& result)
     if (!result.notes.isEmpty())
         box->setDetailedText(result.notes);
     if (result.pageURL.isValid()) {
+        box->setStandardButtons(QMessageBox::NoButton);
         QPushButton* open = box->addButton(QStringLiteral("Open Download Page"), QMessageBox::AcceptRole);
+        box->addButton(QStringLiteral("Later"), QMessageBox::RejectRole);
+        box->setDefaultButton(open);
         connect(open, &QPushButton::clicked, this,
                 [url = result.pageURL] { QDesktopServices::openUrl(url); });
     }
