@@ -1,5 +1,7 @@
 #include "MultiSessionManager.h"
 
+#include "HomeDirectory.h"
+
 #include "Log.h"
 #include "TextFormat.h"
 
@@ -87,7 +89,7 @@ void MultiSessionManager::ensureSessionsDirectory()
     if (info.exists() || info.isSymLink())
         return;
     // A failure shows up as the monitor's own error right after.
-    if (QDir().mkpath(m_sessionsDirectory))
+    if (makePrivatePath(m_sessionsDirectory))
         logLine(QStringLiteral("📁 Created sessions directory: ") + m_sessionsDirectory);
 }
 

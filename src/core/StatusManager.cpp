@@ -1,5 +1,7 @@
 #include "StatusManager.h"
 
+#include "HomeDirectory.h"
+
 #include "InternetDateTime.h"
 #include "Log.h"
 #include "StrictJsonObject.h"
@@ -59,7 +61,7 @@ void StatusManager::stopMonitoring()
 void StatusManager::ensureStatusFile()
 {
     const QFileInfo info(m_statusFilePath);
-    QDir().mkpath(info.absolutePath());
+    makePrivatePath(info.absolutePath());
     // exists() is false for a dangling link; writing through one would create a file elsewhere.
     if (info.exists() || info.isSymLink())
         return;
@@ -68,7 +70,7 @@ void StatusManager::ensureStatusFile()
         {QStringLiteral("timestamp"), InternetDateTime::format(QDateTime::currentDateTimeUtc())}};
     QFile file(m_statusFilePath);
     // NewOnly: never truncate a file that a hook created in the meantime.
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
         file.write(QJsonDocument(record).toJson(QJsonDocument::Compact));
 }
 

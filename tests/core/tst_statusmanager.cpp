@@ -1,3 +1,4 @@
+#include "Log.h"
 #include "LogCapture.h"
 #include "StatusManager.h"
 #include "TestFiles.h"
@@ -76,6 +77,20 @@ private slots:
                                            "🎉 Celebration complete, returning to idle"}));
         QVERIFY(manager->currentStatus() == ClaudeStatus::idle &&
                 manager->statusHistory().first().status == ClaudeStatus::completed);
+    }
+    void madeFilesArePrivateAndLogLinesStayLines()
+    {
+        // The files tell what the user works on: folder and file as private as the hook makes them.
+        auto manager = startedManager();
+        const QString folder = QFileInfo(m_path).path();
+        QCOMPARE(QFileInfo(folder).permissions() & 0x0777,
+                 QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+        QCOMPARE(QFileInfo(m_path).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
+        // A value from a file (a session's folder here) cannot forge a log line or drive the terminal.
+        LogCapture log;
+        logLine(QStringLiteral("➕ Session added: a - proj\n✅ forged\x1b[2J\u0085"));
+        QCOMPARE(log.lines(),
+                 QStringList{QStringLiteral("➕ Session added: a - proj\\n✅ forged\\x1b[2J\\x85")});
     }
     void start_data()
     {
