@@ -1,5 +1,6 @@
 """The status hook, run as Claude Code runs it: a subprocess with the event's JSON on stdin."""
 
+import importlib.util
 import json
 import os
 import re
@@ -15,9 +16,10 @@ SAMPLES = os.path.join(HERE, "..", "data", "hook-samples")
 TIMESTAMP = re.compile(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z\Z")
 SID = "11111111-2222-4333-8444-555555555555"
 # What a sample of each event leads to on a fresh home, and the samples that differ; None: nothing is written.
-BY_EVENT = {"PreToolUse": "working", "PostToolUse": "working", "UserPromptSubmit": "working",
-            "PermissionRequest": "needs_input", "Stop": "completed",
-            "SessionStart": "idle", "SessionEnd": "idle", "StopFailure": "idle"}
+BY_EVENT = {"PreToolUse": "working", "PostToolUse": "working", "PostToolUseFailure": "working",
+            "UserPromptSubmit": "working", "PermissionRequest": "needs_input", "Stop": "completed",
+            "SessionStart": "idle", "SessionEnd": "idle", "StopFailure": "idle", "PreCompact": "working",
+            "PostCompact": "idle"}
 BY_SAMPLE = {"Notification.idle_prompt": "idle", "Notification.permission_prompt": "needs_input",
              "Stop.with-running-background-subagent": "working"}
 
@@ -42,15 +44,16 @@ class StatusWriterTest(unittest.TestCase):
         os.mkdir(self.home)
 
     def hook(self, event, payload, home=None, preexec=None, **env):
-        env = dict({k: v for k, v in os.environ.items() if k != "CLAUDE_PID"}, HOME=home or self.home, **env)
+        ours = ("CLAUDE_PID", "CLAUDE_CODE_SESSION_ATTENDED")
+        env = dict({k: v for k, v in os.environ.items() if k not in ours}, HOME=home or self.home, **env)
         stdin = payload if isinstance(payload, bytes) else json.dumps(payload).encode()
         proc = subprocess.run([sys.executable, SCRIPT] + ([event] if event else []), input=stdin,
                               capture_output=True, timeout=60, env=env, preexec_fn=preexec)
         # Claude Code may show a hook's output to the model and takes exit code 2 as "block".
         self.assertEqual((proc.returncode, proc.stdout, proc.stderr), (0, b"", b""))
 
-    def send(self, name, sid=SID, **changes):
-        self.hook(name.split(".")[0], sample(name, session_id=sid, **changes))
+    def send(self, name, sid=SID, env=None, **changes):
+        self.hook(name.split(".")[0], sample(name, session_id=sid, **changes), **(env or {}))
 
     def read(self, path):
         record = json.loads(text(path))
@@ -114,9 +117,68 @@ class StatusWriterTest(unittest.TestCase):
                 # Rewritten in place: the app keeps watching the file it opened.
                 self.assertEqual(os.stat(status_path).st_ino, inode or os.stat(status_path).st_ino)
 
+    def test_new_events_in_sequences(self):
+        auto, print_mode = {"trigger": "auto"}, {"CLAUDE_CODE_SESSION_ATTENDED": "0"}
+        # The sample, what is changed in it, the environment, and the state after it ("=": unchanged).
+        sequences = {
+            "approved tool fails": [("PreToolUse.Bash", {}, {}, "working"),
+                                    ("PermissionRequest.Bash.tui", {}, {}, "needs_input"),
+                                    ("PostToolUseFailure.Bash", {}, {}, "working"), ("Stop", {}, {}, "completed")],
+            "print mode denies": [("SessionStart.startup.print-mode", {}, print_mode, "idle"),
+                                  ("UserPromptSubmit", {}, print_mode, "working"),
+                                  ("PermissionRequest.Bash.print-mode-autodenied", {}, print_mode, "="),
+                                  ("Stop", {}, print_mode, "completed")],
+            "manual /compact": [("Stop", {}, {}, "completed"), ("PreCompact.manual", {}, {}, "working"),
+                                ("SubagentStop.during-compact", {}, {}, "="),
+                                ("SessionStart.compact", {}, {}, "working"), ("PostCompact.manual", {}, {}, "idle")],
+            "automatic compaction": [("UserPromptSubmit", {}, {}, "working"), ("PreCompact.manual", auto, {}, "working"),
+                                     ("SessionStart.compact", {}, {}, "working"),
+                                     ("PostCompact.manual", auto, {}, "="), ("Stop", {}, {}, "completed")],
+        }
+        for sequence, steps in sequences.items():
+            self.setUp()
+            status_path = os.path.join(self.dir, "status.json")
+            for name, changes, env, expected in steps:
+                with self.subTest(sequence, name=name):
+                    before = text(status_path) if expected == "=" else None
+                    self.send(name, env=env, **changes)
+                    if before:
+                        self.assertEqual(text(status_path), before)
+                    else:
+                        self.assertEqual(self.state(), (expected, sample(name).get("tool_name"), SID, expected))
+
+    def test_records_are_written_as_the_json_module_writes_them(self):
+        spec = importlib.util.spec_from_file_location("status_writer", SCRIPT)
+        writer = importlib.util.module_from_spec(spec)
+        spec.loader.exec_module(writer)
+        tricky = ["", "grüß 😀 \u2028\u00ff", "\x00\x1f\x7f\t\n", '"\\/\'', "\ud800", "\udfff\ud83d"]
+        for value in tricky + [{"k\x01": tricky, "n": [0, -1, 2 ** 70, 1.5, None, True]}]:
+            with self.subTest(value=value):
+                self.assertEqual(writer.encode(value), json.dumps(value, separators=(",", ":")).encode())
+        # What json.loads accepts, it reads alike; what it refuses, so does the hook.
+        for raw in [b"", b" \n", b"[1] x", b"\xef\xbb\xbf {} ", b"NaN", b"-Infinity", b"1e999", b"12" * 3000,
+                    b'"\\ud800 \xed\xa0\x80"', b'"\x01"', b'{"a": [1, {"b": null}], "a": 2.50}\r\n', b"\xff"]:
+            with self.subTest(raw=raw):
+                try:
+                    expected = repr(json.loads(raw))
+                except ValueError:
+                    expected = ValueError
+                try:
+                    self.assertEqual(repr(writer.loads(raw)), expected)
+                except ValueError:
+                    self.assertIs(expected, ValueError)
+        # Through the hook: a cwd with a lone surrogate and control characters, as the json module has it.
+        self.send("PreToolUse.Bash", cwd="\ud800\x01\u00e9\"")
+        with open(self.session_path, "rb") as f:
+            written = f.read()
+        self.assertEqual(written, json.dumps(json.loads(written), separators=(",", ":")).encode())
+        self.assertIn(rb'"cwd":"\ud800\u0001\u00e9\""', written)
+
     def test_session_record_fields(self):
-        for pid, expected in (("4242", 4242), ("0", None), ("-3", None), ("12abc", None), ("", None)):
-            with self.subTest(pid=pid):
+        for pid, expected in (("4242", 4242), ("0", None), ("-3", None), ("12abc", None), ("", None),
+                              ("9" * 5000, None)):  # too long for int(): ignored, the event still counts
+            with self.subTest(pid=pid[:12]):
+                self.setUp()
                 self.hook("PreToolUse", sample("PreToolUse.Bash", session_id=SID), CLAUDE_PID=pid)
                 self.assertEqual(self.read(self.session_path).get("claude_pid"), expected)
         # A title someone else gave survives, a state that is none counts as idle, wrong types become null.
@@ -150,6 +212,31 @@ class StatusWriterTest(unittest.TestCase):
                   preexec=lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (64, 64)))
         self.assertEqual(os.listdir(os.path.dirname(self.session_path)), [SID + ".json"])
         self.assertEqual(self.read(self.session_path)["status"], "completed")
+
+    def test_hard_links_endless_and_huge_input(self):
+        # A symlinked folder is fine; files with a second name are never truncated.
+        moved, outside = os.path.join(self.tmp, "moved"), os.path.join(self.tmp, "outside")
+        os.makedirs(os.path.join(moved, "sessions"))
+        os.symlink(moved, self.dir)
+        with open(outside, "w") as f:
+            f.write("keep")
+        for name in ("status.json", "sessions/" + SID + ".json"):
+            os.link(outside, os.path.join(moved, name))
+        self.send("PreToolUse.Bash")
+        self.assertEqual((text(outside), os.stat(outside).st_nlink), ("keep", 2))
+        self.assertEqual(self.read(self.session_path)["status"], "working")
+        os.unlink(os.path.join(moved, "status.json"))
+        # A writer that never closes the pipe: what came in time is used, within Claude Code's 5 s.
+        env = dict(os.environ, HOME=self.home)
+        with subprocess.Popen([sys.executable, SCRIPT, "Stop"], stdin=subprocess.PIPE, env=env) as proc:
+            proc.stdin.write(json.dumps(sample("Stop", session_id=SID)).encode())
+            proc.stdin.flush()
+            self.assertEqual(proc.wait(timeout=5), 0)
+            proc.stdin.close()
+        self.assertEqual(self.state(), ("completed", None, SID, "completed"))
+        # Past 8 MiB the event is dropped, not read on and on.
+        self.hook("PreToolUse", sample("PreToolUse.Bash", session_id=SID, tool_input="x" * (1 << 23)))
+        self.assertEqual(self.state(), ("completed", None, SID, "completed"))
 
     def test_garbage_and_unusable_homes_write_nothing(self):
         unnamed = {k: v for k, v in sample("PreToolUse.Bash").items() if k != "hook_event_name"}
