@@ -34,57 +34,40 @@ INPUT_LIMIT = 1 << 23
 JSON_SPACE = " \t\n\r"
 
 
-def json_codec():
-    """(loads, dumps) as json.loads(bytes) and json.dumps(value, separators=(",", ":")) behave."""
+try:
+    # json.loads and json.dumps(record, separators=(",", ":")) without the json package, which
+    # imports re and enum: the same C scanner and encoder, so the same values and bytes.
     import _json
 
-    class Defaults:  # what json.JSONDecoder hands its C scanner
-        strict = True
-        object_hook = object_pairs_hook = None
-        parse_float, parse_int = float, int
-        parse_constant = {"-Infinity": float("-inf"), "Infinity": float("inf"),
-                          "NaN": float("nan")}.__getitem__
-        memo = {}
+    class JsonDefaults:  # what json.JSONDecoder hands its scanner
+        strict, object_hook, object_pairs_hook, parse_float, parse_int, memo = True, None, None, float, int, {}
+        parse_constant = {"-Infinity": float("-inf"), "Infinity": float("inf"), "NaN": float("nan")}.__getitem__
 
-    def unserializable(value):
-        raise TypeError("Object of type %s is not JSON serializable" % type(value).__name__)
-
-    scan = _json.make_scanner(Defaults())
-    encode = _json.make_encoder(None, unserializable, _json.encode_basestring_ascii, None, ":", ",",
-                                False, False, True)
-
-    def loads(raw):
-        if b"\x00" in raw[:4] or raw[:2] in (b"\xff\xfe", b"\xfe\xff"):
-            import json  # UTF-16 or UTF-32: never from Claude Code, left to json's detection
-            return json.loads(raw)
-        if raw[:3] == b"\xef\xbb\xbf":
-            raw = raw[3:]
-        string = raw.decode("utf-8", "surrogatepass")
-        try:
-            value, end = scan(string, len(string) - len(string.lstrip(JSON_SPACE)))
-        except StopIteration:
-            raise ValueError("Expecting value")
-        # A value never ends in blank space, so anything but blanks after it is extra data.
-        if end != len(string.rstrip(JSON_SPACE)):
-            raise ValueError("Extra data")
-        return value
-
-    def dumps(value):
-        return "".join(encode(value, 0))
-
-    return loads, dumps
-
-
-try:
-    loads, dumps = json_codec()
+    scan_json = _json.make_scanner(JsonDefaults())
+    encode_json = _json.make_encoder(None, None, _json.encode_basestring_ascii, None, ":", ",", False, False, True)
 except (ImportError, AttributeError, TypeError):  # an interpreter without the accelerator
     import json
+    scan_json = None
 
-    def loads(raw):
+
+def loads(raw):
+    """json.loads of UTF-8 (Claude Code sends nothing else)."""
+    if scan_json is None:
         return json.loads(raw)
+    string = raw.decode("utf-8-sig" if raw[:3] == b"\xef\xbb\xbf" else "utf-8", "surrogatepass")
+    try:
+        value, end = scan_json(string, len(string) - len(string.lstrip(JSON_SPACE)))
+    except StopIteration:
+        raise ValueError("Expecting value")
+    # A value never ends in blank space: anything but blanks after it is extra data.
+    if end != len(string.rstrip(JSON_SPACE)):
+        raise ValueError("Extra data")
+    return value
 
-    def dumps(value):
-        return json.dumps(value, separators=(",", ":"))
+
+def encode(record):
+    text = "".join(encode_json(record, 0)) if scan_json else json.dumps(record, separators=(",", ":"))
+    return text.encode("ascii")
 
 
 def text(value):
@@ -168,10 +151,6 @@ def ensure_dir(path):
 def timestamp():
     now = time.time()
     return time.strftime("%Y-%m-%dT%H:%M:%S", time.gmtime(now)) + ".%03dZ" % (int(now * 1000) % 1000)
-
-
-def encode(record):
-    return dumps(record).encode("ascii")
 
 
 def write_all(fd, data):
