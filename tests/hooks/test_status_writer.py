@@ -88,6 +88,7 @@ class StatusWriterTest(unittest.TestCase):
             return "Notification.permission_prompt", dict(notification_type=kind, **message)
 
         # The sample, what is changed in it, and the state after it; "=": status.json stays as it was.
+        auto = {"trigger": "auto"}
         steps = [
             ("SessionStart.startup.tui", {}, "idle"), ("UserPromptSubmit", {}, "working"),
             ("PreToolUse.Bash", {}, "working"), ("PermissionRequest.Bash.tui", {}, "needs_input"),
@@ -100,6 +101,13 @@ class StatusWriterTest(unittest.TestCase):
             # After /compact a session carries on as it was; a running background task keeps it working.
             ("PreToolUse.Agent", {}, "working"), ("SessionStart.compact", {}, "working"),
             ("Stop.with-running-background-subagent", {}, "working"), ("Stop", {}, "completed"),
+            # A tool approved, then failing; /compact by hand and automatic; print mode asks nobody.
+            ("PermissionRequest.Bash.tui", {}, "needs_input"), ("PostToolUseFailure.Bash", {}, "working"),
+            ("Stop", {}, "completed"), ("PreCompact.manual", {}, "working"), ("SubagentStop.during-compact", {}, "="),
+            ("SessionStart.compact", {}, "working"), ("PostCompact.manual", {}, "idle"),
+            ("UserPromptSubmit", {}, "working"), ("PreCompact.manual", auto, "working"),
+            ("SessionStart.compact", {}, "working"), ("PostCompact.manual", auto, "="),
+            ("PermissionRequest.Bash.print-mode-autodenied", {"env": {"CLAUDE_CODE_SESSION_ATTENDED": "0"}}, "="),
             ("SessionEnd.clear", {}, None), ("SessionEnd.clear", {}, None),  # the second finds no file
             ("SessionStart.clear", {}, "idle"),
         ]
@@ -117,62 +125,23 @@ class StatusWriterTest(unittest.TestCase):
                 # Rewritten in place: the app keeps watching the file it opened.
                 self.assertEqual(os.stat(status_path).st_ino, inode or os.stat(status_path).st_ino)
 
-    def test_new_events_in_sequences(self):
-        auto, print_mode = {"trigger": "auto"}, {"CLAUDE_CODE_SESSION_ATTENDED": "0"}
-        # The sample, what is changed in it, the environment, and the state after it ("=": unchanged).
-        sequences = {
-            "approved tool fails": [("PreToolUse.Bash", {}, {}, "working"),
-                                    ("PermissionRequest.Bash.tui", {}, {}, "needs_input"),
-                                    ("PostToolUseFailure.Bash", {}, {}, "working"), ("Stop", {}, {}, "completed")],
-            "print mode denies": [("SessionStart.startup.print-mode", {}, print_mode, "idle"),
-                                  ("UserPromptSubmit", {}, print_mode, "working"),
-                                  ("PermissionRequest.Bash.print-mode-autodenied", {}, print_mode, "="),
-                                  ("Stop", {}, print_mode, "completed")],
-            "manual /compact": [("Stop", {}, {}, "completed"), ("PreCompact.manual", {}, {}, "working"),
-                                ("SubagentStop.during-compact", {}, {}, "="),
-                                ("SessionStart.compact", {}, {}, "working"), ("PostCompact.manual", {}, {}, "idle")],
-            "automatic compaction": [("UserPromptSubmit", {}, {}, "working"), ("PreCompact.manual", auto, {}, "working"),
-                                     ("SessionStart.compact", {}, {}, "working"),
-                                     ("PostCompact.manual", auto, {}, "="), ("Stop", {}, {}, "completed")],
-        }
-        for sequence, steps in sequences.items():
-            self.setUp()
-            status_path = os.path.join(self.dir, "status.json")
-            for name, changes, env, expected in steps:
-                with self.subTest(sequence, name=name):
-                    before = text(status_path) if expected == "=" else None
-                    self.send(name, env=env, **changes)
-                    if before:
-                        self.assertEqual(text(status_path), before)
-                    else:
-                        self.assertEqual(self.state(), (expected, sample(name).get("tool_name"), SID, expected))
-
     def test_records_are_written_as_the_json_module_writes_them(self):
         spec = importlib.util.spec_from_file_location("status_writer", SCRIPT)
         writer = importlib.util.module_from_spec(spec)
         spec.loader.exec_module(writer)
-        tricky = ["", "grüß 😀 \u2028\u00ff", "\x00\x1f\x7f\t\n", '"\\/\'', "\ud800", "\udfff\ud83d"]
-        for value in tricky + [{"k\x01": tricky, "n": [0, -1, 2 ** 70, 1.5, None, True]}]:
-            with self.subTest(value=value):
-                self.assertEqual(writer.encode(value), json.dumps(value, separators=(",", ":")).encode())
-        # What json.loads accepts, it reads alike; what it refuses, so does the hook.
-        for raw in [b"", b" \n", b"[1] x", b"\xef\xbb\xbf {} ", b"NaN", b"-Infinity", b"1e999", b"12" * 3000,
-                    b'"\\ud800 \xed\xa0\x80"', b'"\x01"', b'{"a": [1, {"b": null}], "a": 2.50}\r\n', b"\xff"]:
-            with self.subTest(raw=raw):
+        tricky = ["grüß 😀 \u2028", "\x00\x1f\x7f\t", '"\\/\'', "\ud800", "\udfff\ud83d"]
+        for value in tricky + [{"k\x01": tricky, "n": [-1, 2 ** 70, 1.5, None, True]}]:
+            self.assertEqual(writer.encode(value), json.dumps(value, separators=(",", ":")).encode())
+        # What json.loads reads, the hook reads alike; what it refuses, the hook refuses.
+        for raw in [b"", b" \n", b"[1] x", b"\xef\xbb\xbf {} ", b"NaN", b"1e999", b"12" * 3000, b'"\\ud800"',
+                    b'"\xed\xa0\x80"', b'"\x01"', b'{"a": [{"b": null}], "a": 2.50}\r\n', b"\xff"]:
+            results = []
+            for loads in (json.loads, writer.loads):
                 try:
-                    expected = repr(json.loads(raw))
+                    results.append(repr(loads(raw)))
                 except ValueError:
-                    expected = ValueError
-                try:
-                    self.assertEqual(repr(writer.loads(raw)), expected)
-                except ValueError:
-                    self.assertIs(expected, ValueError)
-        # Through the hook: a cwd with a lone surrogate and control characters, as the json module has it.
-        self.send("PreToolUse.Bash", cwd="\ud800\x01\u00e9\"")
-        with open(self.session_path, "rb") as f:
-            written = f.read()
-        self.assertEqual(written, json.dumps(json.loads(written), separators=(",", ":")).encode())
-        self.assertIn(rb'"cwd":"\ud800\u0001\u00e9\""', written)
+                    results.append(ValueError)
+            self.assertEqual(results[0], results[1], raw)
 
     def test_session_record_fields(self):
         for pid, expected in (("4242", 4242), ("0", None), ("-3", None), ("12abc", None), ("", None),
@@ -223,18 +192,14 @@ class StatusWriterTest(unittest.TestCase):
         for name in ("status.json", "sessions/" + SID + ".json"):
             os.link(outside, os.path.join(moved, name))
         self.send("PreToolUse.Bash")
-        self.assertEqual((text(outside), os.stat(outside).st_nlink), ("keep", 2))
-        self.assertEqual(self.read(self.session_path)["status"], "working")
+        self.assertEqual((text(outside), self.read(self.session_path)["status"]), ("keep", "working"))
         os.unlink(os.path.join(moved, "status.json"))
-        # A writer that never closes the pipe: what came in time is used, within Claude Code's 5 s.
-        env = dict(os.environ, HOME=self.home)
-        with subprocess.Popen([sys.executable, SCRIPT, "Stop"], stdin=subprocess.PIPE, env=env) as proc:
+        # A pipe never closed: what came in time counts, well within Claude Code's 5 s; past 8 MiB nothing does.
+        with subprocess.Popen([sys.executable, SCRIPT, "Stop"], stdin=subprocess.PIPE,
+                              env=dict(os.environ, HOME=self.home)) as proc:
             proc.stdin.write(json.dumps(sample("Stop", session_id=SID)).encode())
             proc.stdin.flush()
             self.assertEqual(proc.wait(timeout=5), 0)
-            proc.stdin.close()
-        self.assertEqual(self.state(), ("completed", None, SID, "completed"))
-        # Past 8 MiB the event is dropped, not read on and on.
         self.hook("PreToolUse", sample("PreToolUse.Bash", session_id=SID, tool_input="x" * (1 << 23)))
         self.assertEqual(self.state(), ("completed", None, SID, "completed"))
 
