@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """Cost of one hook call as Claude Code pays it, relative to a bare interpreter start.
 
-Runs `python3 status_writer.py PreToolUse` with a real PreToolUse payload on stdin and
-`python3 -c pass`, interleaved so that machine noise hits both alike, against a
-throwaway HOME. Prints both medians and their ratio.
+Runs `/usr/bin/python3 status_writer.py PreToolUse` with a real PreToolUse payload on stdin and
+`/usr/bin/python3 -c pass`, interleaved so that machine noise hits both alike, against a
+throwaway HOME. The system interpreter is named explicitly: a `python3` found on PATH may be a
+version manager's shim that costs more than the hook itself. Prints the medians of CPU time
+(user + system, what the machine pays) and of wall time, and their ratios.
 """
 
 import argparse
 import os
+import resource
 import statistics
 import subprocess
 import sys
@@ -20,16 +23,20 @@ SAMPLE = os.path.join(HERE, "..", "tests", "data", "hook-samples", "PreToolUse.B
 
 
 def timed(args, stdin, env):
+    """(CPU seconds, wall seconds) of one run."""
     with open(stdin, "rb") as f:
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
         start = time.perf_counter()
         subprocess.run(args, stdin=f, stdout=subprocess.DEVNULL, env=env, check=True)
-        return time.perf_counter() - start
+        wall = time.perf_counter() - start
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime, wall
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--runs", type=int, default=30)
-    parser.add_argument("--python", default="python3")
+    parser.add_argument("--runs", type=int, default=100)
+    parser.add_argument("--python", default="/usr/bin/python3")
     parser.add_argument("--script", default=SCRIPT)
     parser.add_argument("--sample", default=SAMPLE)
     opts = parser.parse_args()
@@ -44,11 +51,12 @@ def main():
         for _ in range(opts.runs):
             hook_times.append(timed(hook, opts.sample, env))
             bare_times.append(timed(bare, opts.sample, env))
-    hook_ms = statistics.median(hook_times) * 1000
-    bare_ms = statistics.median(bare_times) * 1000
-    print("python3 -c pass:                 median %.1f ms" % bare_ms)
-    print("status_writer.py PreToolUse:     median %.1f ms" % hook_ms)
-    print("ratio:                           %.2f (%d runs each)" % (hook_ms / bare_ms, opts.runs))
+    print("%s (%d runs each)" % (opts.python, opts.runs))
+    for i, what in enumerate(("CPU", "wall")):
+        hook_ms = statistics.median(t[i] for t in hook_times) * 1000
+        bare_ms = statistics.median(t[i] for t in bare_times) * 1000
+        print("%-5s -c pass %.1f ms, status_writer.py PreToolUse %.1f ms, ratio %.2f"
+              % (what, bare_ms, hook_ms, hook_ms / bare_ms))
     return 0
 
 

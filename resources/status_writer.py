@@ -7,10 +7,11 @@ standard input. The state goes to ~/.tabbywatch/status.json (one cat) and to
 
 Claude Code may feed a hook's output to the model and treats exit code 2 as
 "block", so this script prints nothing and exits 0 whatever happens. It runs on
-every tool call: keep imports to the few modules below.
+every tool call and Claude Code waits for it: keep imports to the few modules below.
+Importing json alone would double the cost (it pulls in re and enum), so the records
+go through json's C accelerator directly, which writes the very same bytes.
 """
 
-import json
 import os
 import stat
 import sys
@@ -26,6 +27,47 @@ MAX_ID_LENGTH = 128
 # Only the user's own app reads these.
 PRIVATE_DIR = 0o700
 PRIVATE_FILE = 0o600
+# Claude Code writes the event at once and closes the pipe; a payload that never ends must not
+# hold the tool call up to the hook's time-out. PostToolUse carries whole tool outputs: be generous.
+INPUT_SECONDS = 2.0
+INPUT_LIMIT = 1 << 23
+JSON_SPACE = " \t\n\r"
+
+
+try:
+    # json.loads and json.dumps(record, separators=(",", ":")) without the json package, which
+    # imports re and enum: the same C scanner and encoder, so the same values and bytes.
+    import _json
+
+    class JsonDefaults:  # what json.JSONDecoder hands its scanner
+        strict, object_hook, object_pairs_hook, parse_float, parse_int, memo = True, None, None, float, int, {}
+        parse_constant = {"-Infinity": float("-inf"), "Infinity": float("inf"), "NaN": float("nan")}.__getitem__
+
+    scan_json = _json.make_scanner(JsonDefaults())
+    encode_json = _json.make_encoder(None, None, _json.encode_basestring_ascii, None, ":", ",", False, False, True)
+except (ImportError, AttributeError, TypeError):  # an interpreter without the accelerator
+    import json
+    scan_json = None
+
+
+def loads(raw):
+    """json.loads of UTF-8 (Claude Code sends nothing else)."""
+    if scan_json is None:
+        return json.loads(raw)
+    string = raw.decode("utf-8-sig" if raw[:3] == b"\xef\xbb\xbf" else "utf-8", "surrogatepass")
+    try:
+        value, end = scan_json(string, len(string) - len(string.lstrip(JSON_SPACE)))
+    except StopIteration:
+        raise ValueError("Expecting value")
+    # A value never ends in blank space: anything but blanks after it is extra data.
+    if end != len(string.rstrip(JSON_SPACE)):
+        raise ValueError("Extra data")
+    return value
+
+
+def encode(record):
+    text = "".join(encode_json(record, 0)) if scan_json else json.dumps(record, separators=(",", ":"))
+    return text.encode("ascii")
 
 
 def text(value):
@@ -56,12 +98,18 @@ def notification_status(data):
 
 def decide(event, data):
     """Returns (status, tool), or None when the event changes nothing."""
-    if event in ("PreToolUse", "PostToolUse"):
+    if event in ("PreToolUse", "PostToolUse", "PostToolUseFailure"):
         return "working", text(data.get("tool_name"))
     if event == "PermissionRequest":
+        # Print mode (claude -p): nobody is asked, the request is denied at once.
+        if os.environ.get("CLAUDE_CODE_SESSION_ATTENDED") == "0":
+            return None
         return "needs_input", text(data.get("tool_name"))
-    if event == "UserPromptSubmit":
+    if event in ("UserPromptSubmit", "PreCompact"):
         return "working", None
+    if event == "PostCompact":
+        # /compact typed at the prompt returns to the prompt; an automatic one carries on with the turn.
+        return ("idle", None) if data.get("trigger") == "manual" else None
     if event == "Stop":
         tasks = data.get("background_tasks")
         running = isinstance(tasks, list) and any(
@@ -105,20 +153,18 @@ def timestamp():
     return time.strftime("%Y-%m-%dT%H:%M:%S", time.gmtime(now)) + ".%03dZ" % (int(now * 1000) % 1000)
 
 
-def encode(record):
-    return json.dumps(record, separators=(",", ":")).encode("ascii")
-
-
 def write_all(fd, data):
     while data:
         data = data[os.write(fd, data):]
 
 
-def open_regular(path, flags, mode=PRIVATE_FILE):
-    """Opens path without following a symlink; None unless it is a regular file."""
+def open_regular(path, flags, mode=PRIVATE_FILE, sole_name=False):
+    """Opens path without following a symlink; None unless it is a regular file (with no other
+    name than this one if sole_name)."""
     # O_NONBLOCK: a FIFO planted under our name must not hang the hook.
     fd = os.open(path, flags | os.O_NOFOLLOW | os.O_NONBLOCK | os.O_CLOEXEC, mode)
-    if stat.S_ISREG(os.fstat(fd).st_mode):
+    info = os.fstat(fd)
+    if stat.S_ISREG(info.st_mode) and not (sole_name and info.st_nlink > 1):
         return fd
     os.close(fd)
     return None
@@ -159,8 +205,8 @@ def read_record(path):
     finally:
         os.close(fd)
     try:
-        record = json.loads(raw)
-    except ValueError:
+        record = loads(raw)
+    except (ValueError, RecursionError):
         return {}
     return record if isinstance(record, dict) else {}
 
@@ -186,8 +232,9 @@ def replace_file(folder, name, data):
 
 
 def write_status(folder, data):
-    # Rewritten in place, never renamed over: the app watches the inode it opened.
-    fd = open_regular(os.path.join(folder, "status.json"), os.O_RDWR | os.O_CREAT)
+    # Rewritten in place, never renamed over: the app watches the inode it opened. Truncating a
+    # file that has another name too would destroy that file's content.
+    fd = open_regular(os.path.join(folder, "status.json"), os.O_RDWR | os.O_CREAT, sole_name=True)
     if fd is None:
         return
     try:
@@ -223,7 +270,8 @@ def update_session(folder, event, sid, status, data, now):
         "timestamp": now,
     }
     pid = os.environ.get("CLAUDE_PID", "")
-    if pid.isascii() and pid.isdigit() and int(pid) > 0:
+    # Bounded first: int() refuses thousands of digits, and no pid has more than ten.
+    if len(pid) <= 10 and pid.isascii() and pid.isdigit() and int(pid) > 0:
         record["claude_pid"] = int(pid)
     replace_file(folder, name, encode(record))
     return status
@@ -231,7 +279,7 @@ def update_session(folder, event, sid, status, data, now):
 
 def run(argv, raw):
     try:
-        data = json.loads(raw) if raw else None
+        data = loads(raw) if raw else None
     except ValueError:
         return
     if not isinstance(data, dict):
@@ -261,10 +309,29 @@ def run(argv, raw):
             os.close(lock_fd)
 
 
+def read_input(fd=0):
+    """Standard input to its end; what came within INPUT_SECONDS if it does not end; b"" past
+    INPUT_LIMIT bytes."""
+    if os.isatty(fd):
+        return b""
+    import select
+    deadline = time.monotonic() + INPUT_SECONDS
+    chunks, size = [], 0
+    while size <= INPUT_LIMIT:
+        left = deadline - time.monotonic()
+        if left <= 0 or not select.select([fd], [], [], left)[0]:
+            break
+        chunk = os.read(fd, min(1 << 16, INPUT_LIMIT + 1 - size))
+        if not chunk:
+            break
+        chunks.append(chunk)
+        size += len(chunk)
+    return b"".join(chunks) if size <= INPUT_LIMIT else b""
+
+
 def main():
     try:
-        raw = b"" if os.isatty(0) else sys.stdin.buffer.read()
-        run(sys.argv, raw)
+        run(sys.argv, read_input())
     except BaseException:
         pass
     # Skip interpreter teardown: nothing is buffered, and the exit code must stay 0.

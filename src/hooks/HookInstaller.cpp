@@ -39,9 +39,18 @@ QString shellWord(const QString& path)
 // The value under hooks.<event>: one matcher object with one command.
 Json hookEntry(const QString& event, const QString& scriptPath)
 {
+    // Tool, notification, compaction and failure events are filtered by a matcher; "*" takes them all.
+    // Stop, SessionStart, SessionEnd and UserPromptSubmit are written without one, as ever.
+    static const QStringList withMatcher{preToolUse,
+                                         postToolUse,
+                                         notification,
+                                         QStringLiteral("PermissionRequest"),
+                                         QStringLiteral("PostToolUseFailure"),
+                                         QStringLiteral("PreCompact"),
+                                         QStringLiteral("PostCompact"),
+                                         QStringLiteral("StopFailure")};
     Json matcher = Json::object();
-    // Stop, SessionStart and SessionEnd take no matcher.
-    if (event == preToolUse || event == postToolUse || event == notification)
+    if (withMatcher.contains(event))
         matcher["matcher"] = "*";
     matcher[hooksKey.toStdString()] =
         Json::array({Json{{"type", "command"},
@@ -124,12 +133,19 @@ struct HookInstaller::SettingsFile
 
 const QStringList& HookInstaller::hookEvents()
 {
+    // The first six are those of earlier versions; the others tell thinking, dialogs and compaction.
     static const QStringList events{preToolUse,
                                     postToolUse,
                                     notification,
                                     QStringLiteral("Stop"),
                                     QStringLiteral("SessionStart"),
-                                    QStringLiteral("SessionEnd")};
+                                    QStringLiteral("SessionEnd"),
+                                    QStringLiteral("UserPromptSubmit"),
+                                    QStringLiteral("PermissionRequest"),
+                                    QStringLiteral("PostToolUseFailure"),
+                                    QStringLiteral("PreCompact"),
+                                    QStringLiteral("PostCompact"),
+                                    QStringLiteral("StopFailure")};
     return events;
 }
 
@@ -190,10 +206,13 @@ HookCompatibility HookInstaller::checkCompatibility() const
     const Json* entries = member(*hooks, notification);
     if (entries && entries->is_array() &&
         std::all_of(entries->begin(), entries->end(), [](const Json& entry) { return entry.is_object(); })) {
+        // An installation by an earlier version lacks some of the events: it needs the update too.
+        const bool allEvents = std::ranges::all_of(
+            hookEvents(), [&](const QString& event) { return member(*hooks, event) != nullptr; });
         for (const Json& entry : *entries) {
             if (const Json* matcher = member(entry, QStringLiteral("matcher")); matcher && *matcher == "*")
-                return scriptHandlesIdlePrompt() ? HookCompatibility::compatible
-                                                 : HookCompatibility::incompatible;
+                return allEvents && scriptHandlesIdlePrompt() ? HookCompatibility::compatible
+                                                              : HookCompatibility::incompatible;
         }
         return HookCompatibility::incompatible;
     }
@@ -357,7 +376,8 @@ std::expected<void, HookInstallerFailure> HookInstaller::mergeHookEntries()
     Json entries = hookEntries(shellWord(m_hookScriptPath));
     Json& hooks = settings->root[hooksKey.toStdString()];
     if (hooks.is_object()) {
-        // Our six events are replaced where they stand; the user's other events stay as they are.
+        // Our events are replaced where they stand, missing ones appended; the user's other events stay as
+        // they are.
         for (auto& [event, entry] : entries.items())
             hooks[event] = std::move(entry);
     } else {

@@ -1,5 +1,6 @@
 """The status hook, run as Claude Code runs it: a subprocess with the event's JSON on stdin."""
 
+import importlib.util
 import json
 import os
 import re
@@ -15,9 +16,10 @@ SAMPLES = os.path.join(HERE, "..", "data", "hook-samples")
 TIMESTAMP = re.compile(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z\Z")
 SID = "11111111-2222-4333-8444-555555555555"
 # What a sample of each event leads to on a fresh home, and the samples that differ; None: nothing is written.
-BY_EVENT = {"PreToolUse": "working", "PostToolUse": "working", "UserPromptSubmit": "working",
-            "PermissionRequest": "needs_input", "Stop": "completed",
-            "SessionStart": "idle", "SessionEnd": "idle", "StopFailure": "idle"}
+BY_EVENT = {"PreToolUse": "working", "PostToolUse": "working", "PostToolUseFailure": "working",
+            "UserPromptSubmit": "working", "PermissionRequest": "needs_input", "Stop": "completed",
+            "SessionStart": "idle", "SessionEnd": "idle", "StopFailure": "idle", "PreCompact": "working",
+            "PostCompact": "idle"}
 BY_SAMPLE = {"Notification.idle_prompt": "idle", "Notification.permission_prompt": "needs_input",
              "Stop.with-running-background-subagent": "working"}
 
@@ -42,15 +44,16 @@ class StatusWriterTest(unittest.TestCase):
         os.mkdir(self.home)
 
     def hook(self, event, payload, home=None, preexec=None, **env):
-        env = dict({k: v for k, v in os.environ.items() if k != "CLAUDE_PID"}, HOME=home or self.home, **env)
+        ours = ("CLAUDE_PID", "CLAUDE_CODE_SESSION_ATTENDED")
+        env = dict({k: v for k, v in os.environ.items() if k not in ours}, HOME=home or self.home, **env)
         stdin = payload if isinstance(payload, bytes) else json.dumps(payload).encode()
         proc = subprocess.run([sys.executable, SCRIPT] + ([event] if event else []), input=stdin,
                               capture_output=True, timeout=60, env=env, preexec_fn=preexec)
         # Claude Code may show a hook's output to the model and takes exit code 2 as "block".
         self.assertEqual((proc.returncode, proc.stdout, proc.stderr), (0, b"", b""))
 
-    def send(self, name, sid=SID, **changes):
-        self.hook(name.split(".")[0], sample(name, session_id=sid, **changes))
+    def send(self, name, sid=SID, env=None, **changes):
+        self.hook(name.split(".")[0], sample(name, session_id=sid, **changes), **(env or {}))
 
     def read(self, path):
         record = json.loads(text(path))
@@ -85,6 +88,7 @@ class StatusWriterTest(unittest.TestCase):
             return "Notification.permission_prompt", dict(notification_type=kind, **message)
 
         # The sample, what is changed in it, and the state after it; "=": status.json stays as it was.
+        auto = {"trigger": "auto"}
         steps = [
             ("SessionStart.startup.tui", {}, "idle"), ("UserPromptSubmit", {}, "working"),
             ("PreToolUse.Bash", {}, "working"), ("PermissionRequest.Bash.tui", {}, "needs_input"),
@@ -97,6 +101,13 @@ class StatusWriterTest(unittest.TestCase):
             # After /compact a session carries on as it was; a running background task keeps it working.
             ("PreToolUse.Agent", {}, "working"), ("SessionStart.compact", {}, "working"),
             ("Stop.with-running-background-subagent", {}, "working"), ("Stop", {}, "completed"),
+            # A tool approved, then failing; /compact by hand and automatic; print mode asks nobody.
+            ("PermissionRequest.Bash.tui", {}, "needs_input"), ("PostToolUseFailure.Bash", {}, "working"),
+            ("Stop", {}, "completed"), ("PreCompact.manual", {}, "working"), ("SubagentStop.during-compact", {}, "="),
+            ("SessionStart.compact", {}, "working"), ("PostCompact.manual", {}, "idle"),
+            ("UserPromptSubmit", {}, "working"), ("PreCompact.manual", auto, "working"),
+            ("SessionStart.compact", {}, "working"), ("PostCompact.manual", auto, "="),
+            ("PermissionRequest.Bash.print-mode-autodenied", {"env": {"CLAUDE_CODE_SESSION_ATTENDED": "0"}}, "="),
             ("SessionEnd.clear", {}, None), ("SessionEnd.clear", {}, None),  # the second finds no file
             ("SessionStart.clear", {}, "idle"),
         ]
@@ -114,9 +125,29 @@ class StatusWriterTest(unittest.TestCase):
                 # Rewritten in place: the app keeps watching the file it opened.
                 self.assertEqual(os.stat(status_path).st_ino, inode or os.stat(status_path).st_ino)
 
+    def test_records_are_written_as_the_json_module_writes_them(self):
+        spec = importlib.util.spec_from_file_location("status_writer", SCRIPT)
+        writer = importlib.util.module_from_spec(spec)
+        spec.loader.exec_module(writer)
+        tricky = ["grüß 😀 \u2028", "\x00\x1f\x7f\t", '"\\/\'', "\ud800", "\udfff\ud83d"]
+        for value in tricky + [{"k\x01": tricky, "n": [-1, 2 ** 70, 1.5, None, True]}]:
+            self.assertEqual(writer.encode(value), json.dumps(value, separators=(",", ":")).encode())
+        # What json.loads reads, the hook reads alike; what it refuses, the hook refuses.
+        for raw in [b"", b" \n", b"[1] x", b"\xef\xbb\xbf {} ", b"NaN", b"1e999", b"12" * 3000, b'"\\ud800"',
+                    b'"\xed\xa0\x80"', b'"\x01"', b'{"a": [{"b": null}], "a": 2.50}\r\n', b"\xff"]:
+            results = []
+            for loads in (json.loads, writer.loads):
+                try:
+                    results.append(repr(loads(raw)))
+                except ValueError:
+                    results.append(ValueError)
+            self.assertEqual(results[0], results[1], raw)
+
     def test_session_record_fields(self):
-        for pid, expected in (("4242", 4242), ("0", None), ("-3", None), ("12abc", None), ("", None)):
-            with self.subTest(pid=pid):
+        for pid, expected in (("4242", 4242), ("0", None), ("-3", None), ("12abc", None), ("", None),
+                              ("9" * 5000, None)):  # too long for int(): ignored, the event still counts
+            with self.subTest(pid=pid[:12]):
+                self.setUp()
                 self.hook("PreToolUse", sample("PreToolUse.Bash", session_id=SID), CLAUDE_PID=pid)
                 self.assertEqual(self.read(self.session_path).get("claude_pid"), expected)
         # A title someone else gave survives, a state that is none counts as idle, wrong types become null.
@@ -150,6 +181,27 @@ class StatusWriterTest(unittest.TestCase):
                   preexec=lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (64, 64)))
         self.assertEqual(os.listdir(os.path.dirname(self.session_path)), [SID + ".json"])
         self.assertEqual(self.read(self.session_path)["status"], "completed")
+
+    def test_hard_links_endless_and_huge_input(self):
+        # A symlinked folder is fine; files with a second name are never truncated.
+        moved, outside = os.path.join(self.tmp, "moved"), os.path.join(self.tmp, "outside")
+        os.makedirs(os.path.join(moved, "sessions"))
+        os.symlink(moved, self.dir)
+        with open(outside, "w") as f:
+            f.write("keep")
+        for name in ("status.json", "sessions/" + SID + ".json"):
+            os.link(outside, os.path.join(moved, name))
+        self.send("PreToolUse.Bash")
+        self.assertEqual((text(outside), self.read(self.session_path)["status"]), ("keep", "working"))
+        os.unlink(os.path.join(moved, "status.json"))
+        # A pipe never closed: what came in time counts, well within Claude Code's 5 s; past 8 MiB nothing does.
+        with subprocess.Popen([sys.executable, SCRIPT, "Stop"], stdin=subprocess.PIPE,
+                              env=dict(os.environ, HOME=self.home)) as proc:
+            proc.stdin.write(json.dumps(sample("Stop", session_id=SID)).encode())
+            proc.stdin.flush()
+            self.assertEqual(proc.wait(timeout=5), 0)
+        self.hook("PreToolUse", sample("PreToolUse.Bash", session_id=SID, tool_input="x" * (1 << 23)))
+        self.assertEqual(self.state(), ("completed", None, SID, "completed"))
 
     def test_garbage_and_unusable_homes_write_nothing(self):
         unnamed = {k: v for k, v in sample("PreToolUse.Bash").items() if k != "hook_event_name"}

@@ -11,14 +11,16 @@
 #include <sys/resource.h>
 
 namespace {
-// Our six entries as installed, in Claude Code's layout; only the first three events carry a matcher.
-QString ourEntries()
+// Our entries as installed, in Claude Code's layout; the six of earlier versions (first) or the others.
+QString ourEntries(bool older = true)
 {
+    const QStringList events =
+        older ? QStringList{"PreToolUse", "PostToolUse", "Notification", "Stop", "SessionStart", "SessionEnd"}
+              : QStringList{"UserPromptSubmit", "PermissionRequest", "PostToolUseFailure",
+                            "PreCompact",       "PostCompact",       "StopFailure"};
     QStringList entries;
-    for (const char* event :
-         {"PreToolUse", "PostToolUse", "Notification", "Stop", "SessionStart", "SessionEnd"})
-        entries.append(
-            QStringLiteral(R"json(    "%1": [
+    for (const QString& event : events)
+        entries.append(QStringLiteral(R"json(    "%1": [
       {
 %2        "hooks": [
           {
@@ -29,18 +31,21 @@ QString ourEntries()
         ]
       }
     ])json")
-                .arg(QLatin1String(event), entries.size() < 3 ? "        \"matcher\": \"*\",\n" : ""));
+                           .arg(event, (older ? entries.size() < 3 : entries.size() > 0)
+                                           ? "        \"matcher\": \"*\",\n"
+                                           : ""));
     return entries.join(QStringLiteral(",\n"));
 }
 
-const QString sixEntries = "{\n  \"hooks\": {\n" + ourEntries() + "\n  }\n}";
+const QString allEntries = ourEntries() + ",\n" + ourEntries(false);
+const QString twelveEntries = "{\n  \"hooks\": {\n" + allEntries + "\n  }\n}";
 
 // A user's settings as Claude Code writes them, no final line break; %1 stands for the hook events that
-// follow their own UserPromptSubmit.
+// follow their own SubagentStart.
 const QString userSettingsLayout = QStringLiteral(R"json({
   "model": "opus",
   "hooks": {
-    "UserPromptSubmit": []%1
+    "SubagentStart": []%1
   },
   "greeting": "grüß dich 😀 C:\\tools/bin\t\u0001",
   "numbers": [
@@ -148,18 +153,23 @@ void TestHookInstaller::checkInstallAndUninstall_data()
     const char* idle = "# handles idle_prompt\n";
     const char* ours = R"({"hooks": {"PreToolUse": [], "Notification": [{"matcher": "*"}]}})";
 
-    row("fresh home", {}, nullptr, notInstalled, sixEntries + u'\n', "{}\n");
-    // Their PreToolUse is replaced where it stood, our other five appended; all else comes back as it was.
+    row("fresh home", {}, nullptr, notInstalled, twelveEntries + u'\n', "{}\n");
+    // Their PreToolUse is replaced where it stood, our others appended; all else comes back as it was.
     row("user's settings", userSettings, "import sys\n", needsUpdate,
-        userSettingsLayout.arg(",\n" + ourEntries()), userSettingsLayout.arg(QString()).toUtf8());
+        userSettingsLayout.arg(",\n" + allEntries), userSettingsLayout.arg(QString()).toUtf8());
+    // The previous version's six stay where they are, the others follow the user's own event.
+    const QString previous = "{\n  \"hooks\": {\n" + ourEntries() + ",\n    \"SubagentStop\": []";
+    row("six events of the previous version", (previous + "\n  }\n}").toUtf8(), idle, needsUpdate,
+        previous + ",\n" + ourEntries(false) + "\n  }\n}",
+        "{\n  \"hooks\": {\n    \"SubagentStop\": []\n  }\n}");
     // Compact, as written by hand, with a hook event of its own; its final line break stays.
-    const QString theirs = "{\n  \"model\": \"opus\",\n  \"hooks\": {\n    \"PreCompact\": []";
-    row("symlinked, not ours", "{\"model\":\"opus\",\"hooks\":{\"PreCompact\":[]}}\n", idle, needsSettings,
-        theirs + ",\n" + ourEntries() + "\n  }\n}\n", (theirs + "\n  }\n}\n").toUtf8(), true);
+    const QString theirs = "{\n  \"model\": \"opus\",\n  \"hooks\": {\n    \"SubagentStop\": []";
+    row("symlinked, not ours", "{\"model\":\"opus\",\"hooks\":{\"SubagentStop\":[]}}\n", idle, needsSettings,
+        theirs + ",\n" + allEntries + "\n  }\n}\n", (theirs + "\n  }\n}\n").toUtf8(), true);
     // Before v0.4.2 only the tool events were registered, and the script did not know the idle prompt.
     row("older installation", R"json({"hooks": {"PreToolUse": [{"matcher": "*", "hooks": [{"type": "command",
            "command": "python3 %HOME%/.claude/hooks/status_writer.py PreToolUse", "timeout": 5}]}]}})json",
-        "import sys\n", needsUpdate, sixEntries, "{}");
+        "import sys\n", needsUpdate, twelveEntries, "{}");
 
     row("PostToolUse alone counts", R"({"hooks": {"PostToolUse": null}})", idle, needsUpdate);
     row("Notification matcher not *", R"({"hooks": {"PreToolUse": [], "Notification": [{"matcher": "x"}]}})",
@@ -167,7 +177,14 @@ void TestHookInstaller::checkInstallAndUninstall_data()
     row("Notification not all objects",
         R"({"hooks": {"PreToolUse": [], "Notification": [{"matcher": "*"}, 1]}})", idle, needsUpdate);
     row("script without idle_prompt", ours, "import sys\n", needsUpdate);
-    row("* further down", R"({"hooks": {"PreToolUse": [], "Notification": [{}, {"matcher": "*"}]}})", idle,
+    // Compatible only with all twelve events, in any order; "*" may come further down.
+    QString all = QStringLiteral(R"({"hooks": {"Notification": [{}, {"matcher": "*"}])");
+    for (const char* event :
+         {"PreToolUse", "PostToolUse", "Stop", "SessionStart", "SessionEnd", "StopFailure",
+          "UserPromptSubmit", "PermissionRequest", "PostToolUseFailure", "PreCompact"})
+        all += QStringLiteral(R"(, "%1": [])").arg(event);
+    row("one event missing", (all + "}}").toUtf8(), idle, needsUpdate);
+    row("all events, * further down", (all + R"(, "PostCompact": null}})").toUtf8(), idle,
         "✅ Hooks are installed and configured");
 
     // Unusable settings are refused and left as they were, byte for byte; to a check they are no settings.
@@ -246,7 +263,7 @@ void TestHookInstaller::checkInstallAndUninstall()
     QCOMPARE(installer->statusMessage(), QStringLiteral("🗑️ Hooks uninstalled"));
     QCOMPARE(statusChanged.count(), 2);
     QCOMPARE(installer->manualConfiguration(),
-             QString(sixEntries).replace("%SCRIPT%", "~/.claude/hooks/status_writer.py"));
+             QString(twelveEntries).replace("%SCRIPT%", "~/.claude/hooks/status_writer.py"));
 }
 
 void TestHookInstaller::failuresKeepTheOldFiles()
