@@ -50,6 +50,8 @@ public:
     void close();
 
 signals:
+    // Each is sent once per source, queued to its thread: a viewer that arrives later checks
+    // frameNumber() and hasFailed() instead.
     void firstFrameReady();
     void failed(const QString& reason);
 
