@@ -117,14 +117,17 @@ private slots:
         QVERIFY(source->hasFailed());
     }
 
-    // A check that nothing blocks the GUI thread, not a speed figure: the bound is far above a frame.
+    // A check that nothing blocks the GUI thread, not a speed figure. Closing on the GUI thread, which
+    // waits for the sources still opening, gave gaps of some 140 ms here; closing on the workers 12-20 ms.
     void closingManySourcesNeverBlocksTheEventLoop()
     {
         FrameSourceRegistry registry(0ms);
         QSignalSpy closed(&registry, &FrameSourceRegistry::sourceClosed);
         std::vector<std::shared_ptr<FrameSource>> sources;
-        for (int side = 40; side < 48; ++side)
-            sources.push_back(registry.acquire(m_clip, QSize(side, side)));
+        const QString large = TestClips::make(m_dir.path(), QStringLiteral("smpte"), 480, 30);
+        QVERIFY(!large.isEmpty());
+        for (int side = 192; side < 200; ++side)
+            sources.push_back(registry.acquire(large, QSize(side, side)));
         QTRY_VERIFY_WITH_TIMEOUT(std::ranges::all_of(sources, [](auto& s) { return s->frameNumber() > 2; }),
                                  5000);
 
@@ -135,8 +138,10 @@ private slots:
                 [&] { largestGap = qMax(largestGap, sinceTick.restart()); });
         watchdog.start(10);
         sinceTick.start();
+        for (int side = 100; side < 116; ++side) // still opening when they go
+            sources.push_back(registry.acquire(large, QSize(side, side)));
         sources.clear();
-        QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 8, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 24, 5000);
         QVERIFY2(largestGap < 100, qPrintable(QStringLiteral("largest gap %1 ms").arg(largestGap)));
     }
 };
