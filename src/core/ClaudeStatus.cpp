@@ -42,3 +42,13 @@ QString claudeStatusDisplayName(ClaudeStatus status)
     }
     Q_UNREACHABLE();
 }
+
+ClaudeStatus mostUrgentStatus(const QList<ClaudeStatus>& statuses)
+{
+    static constexpr ClaudeStatus byUrgency[] = {ClaudeStatus::needsInput, ClaudeStatus::working,
+                                                 ClaudeStatus::completed};
+    for (ClaudeStatus status : byUrgency)
+        if (statuses.contains(status))
+            return status;
+    return ClaudeStatus::idle;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -26,3 +27,7 @@ using ClaudeStatusType::ClaudeStatus;
 std::optional<ClaudeStatus> claudeStatusFromText(QStringView text);
 QString claudeStatusText(ClaudeStatus status);
 QString claudeStatusDisplayName(ClaudeStatus status);
+
+// What one cat shows for several live sessions: the state that most needs the user (needs input, then
+// working, then completed, then ready). Ready when there are none.
+ClaudeStatus mostUrgentStatus(const QList<ClaudeStatus>& statuses);

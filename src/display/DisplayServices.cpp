@@ -28,7 +28,7 @@ DisplayServices::DisplayServices(PreferencesManager& preferences, Options option
     QObject::connect(prefs, &PreferencesManager::staleSessionTimeoutChanged, sessions,
                      [prefs, sessions] { sessions->setStaleTimeout(prefs->staleSessionTimeout()); });
 
-    m_status = std::make_unique<StatusViewModel>(*m_statusManager);
+    m_status = std::make_unique<StatusViewModel>(*m_statusManager, *m_multiSessionManager);
     m_sessions = std::make_unique<SessionListModel>(*m_multiSessionManager);
     m_skins = std::make_unique<SkinCatalog>(*m_skinManager);
     QmlShared<StatusViewModel>::set(m_status.get());

@@ -9,9 +9,12 @@
 
 class QQmlEngine;
 class QJSEngine;
+class MultiSessionManager;
 class StatusManager;
 
-// The single cat's state as its views show it, over the status manager.
+// The single cat's state as its views show it: the status file's, or, where the one cat stands for
+// several live sessions (multi-cat display off), the most urgent of theirs rather than whichever hook
+// wrote last.
 class StatusViewModel : public QObject
 {
     Q_OBJECT
@@ -22,7 +25,8 @@ class StatusViewModel : public QObject
     Q_PROPERTY(QColor statusColor READ statusColor NOTIFY statusChanged)
 
 public:
-    explicit StatusViewModel(StatusManager& statusManager, QObject* parent = nullptr);
+    StatusViewModel(StatusManager& statusManager, MultiSessionManager& sessionManager,
+                    QObject* parent = nullptr);
 
     static StatusViewModel* create(QQmlEngine*, QJSEngine* engine);
 
@@ -39,5 +43,9 @@ signals:
     void statusChanged();
 
 private:
+    void update();
+
     StatusManager& m_statusManager;
+    MultiSessionManager& m_sessionManager;
+    ClaudeStatus m_status;
 };

@@ -9,6 +9,23 @@ class TestStatusRecords : public QObject
 {
     Q_OBJECT
 private slots:
+    void mostUrgentStatus_data()
+    {
+        using enum ClaudeStatus;
+        QTest::addColumn<QList<ClaudeStatus>>("statuses");
+        QTest::addColumn<ClaudeStatus>("shown");
+        QTest::newRow("none") << QList<ClaudeStatus>{} << idle;
+        QTest::newRow("needs input over everything")
+            << QList{idle, completed, working, needsInput} << needsInput;
+        QTest::newRow("working over completed") << QList{completed, idle, working} << working;
+        QTest::newRow("completed over ready") << QList{idle, completed} << completed;
+        QTest::newRow("all ready") << QList{idle, idle} << idle;
+    }
+    void mostUrgentStatus()
+    {
+        QFETCH(QList<ClaudeStatus>, statuses);
+        QTEST(::mostUrgentStatus(statuses), "shown");
+    }
     void statusUpdate_data()
     {
         QTest::addColumn<QByteArray>("json");

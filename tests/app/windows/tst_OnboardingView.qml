@@ -56,7 +56,7 @@ TestCase {
         compare(card.text, "Connected")
         compare(child(window, "connectButton").text, "Reconnect")
         const settings = JSON.parse(Windows.settingsText())
-        compare(Object.keys(settings.hooks).length, 6)
+        compare(Object.keys(settings.hooks).length, 12)
         verify(settings.hooks.Stop[0].hooks[0].command.endsWith("/.claude/hooks/status_writer.py Stop"))
         compare(events("onboarding"), ["onboarding_shown", "onboarding_connect_clicked",
                                        "onboarding_connect_clicked", "onboarding_completed"])
