@@ -1,13 +1,14 @@
 """The status hook, run as Claude Code runs it: a subprocess with the event's JSON on stdin."""
 
-import importlib.util
 import json
 import os
 import re
 import resource
+import runpy
 import subprocess
 import sys
 import tempfile
+import types
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -126,9 +127,7 @@ class StatusWriterTest(unittest.TestCase):
                 self.assertEqual(os.stat(status_path).st_ino, inode or os.stat(status_path).st_ino)
 
     def test_records_are_written_as_the_json_module_writes_them(self):
-        spec = importlib.util.spec_from_file_location("status_writer", SCRIPT)
-        writer = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(writer)
+        writer = types.SimpleNamespace(**runpy.run_path(SCRIPT, run_name="status_writer"))
         tricky = ["grüß 😀 \u2028", "\x00\x1f\x7f\t", '"\\/\'', "\ud800", "\udfff\ud83d"]
         for value in tricky + [{"k\x01": tricky, "n": [-1, 2 ** 70, 1.5, None, True]}]:
             self.assertEqual(writer.encode(value), json.dumps(value, separators=(",", ":")).encode())
