@@ -9,6 +9,7 @@
 #include "ApplicationServices.h"
 #include "FloatingPanel.h"
 #include "FloatingPanelController.h"
+#include "ProcessMeasures.h"
 #include "RenderingBackend.h"
 #include "VideoPlayerManager.h"
 
@@ -37,18 +38,6 @@ double cpuSeconds()
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
-double residentMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
 }
 
 void wait(int milliseconds)

@@ -6,6 +6,7 @@
 // Usage: bench_framesource [skins folder]
 #include "FrameSourceRegistry.h"
 #include "GstSupport.h"
+#include "ProcessMeasures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,18 +34,6 @@ double cpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double residentMiB(const QString& pid = QStringLiteral("self"))
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
 }
 
 // utime + stime of a child from /proc, in seconds; negative once it is gone.
