@@ -188,7 +188,7 @@ int runLatency()
         auto statusConnection =
             QObject::connect(&services->statusManager(), &StatusManager::currentStatusChanged,
                              [&] { statusAt = double(clock.nsecsElapsed()) / 1e6; });
-        auto swapConnection = QObject::connect(player, &VideoPlayerManager::displayPlayerChanged,
+        auto swapConnection = QObject::connect(player, &VideoPlayerManager::currentVideoURLChanged,
                                                [&] { swappedAt = double(clock.nsecsElapsed()) / 1e6; });
         auto frameConnection = QObject::connect(panel, &QQuickWindow::frameSwapped, panel, [&] {
             if (swappedAt >= 0 && shownAt < 0) {

@@ -1,8 +1,8 @@
 import QtQuick
 import Tabbywatch
 
-// Shows a cat's video: the pictures of its two players stacked, the active one on top, on white
-// until the first video is ready. The players pause while the cat cannot be seen.
+// Shows a cat's video, on the skin's thumbnail until the first frame is ready (on white when there is
+// no thumbnail). The cat decodes nothing while it cannot be seen.
 Item {
     id: root
 
@@ -10,30 +10,25 @@ Item {
     readonly property bool seen: visible && Window.window !== null && Window.window.visible
                                  && Window.window.visibility !== Window.Minimized
     property real radius: 0
+    property url placeholder
 
     function loadVideo(url) { manager.loadVideo(url) }
 
     VideoPlayerManager {
         id: manager
-        firstOutput: firstPicture
-        secondOutput: secondPicture
+        output: picture
         seen: root.seen
     }
     Rectangle {
         anchors.fill: parent
         radius: root.radius
         color: "white"
+        visible: !picture.hasPicture && !picture.hasPlaceholder
     }
     VideoPicture {
-        id: firstPicture
+        id: picture
         anchors.fill: parent
         radius: root.radius
-        visible: manager.displayPlayer === manager.firstPlayer
-    }
-    VideoPicture {
-        id: secondPicture
-        anchors.fill: parent
-        radius: root.radius
-        visible: manager.displayPlayer === manager.secondPlayer
+        placeholder: root.placeholder
     }
 }

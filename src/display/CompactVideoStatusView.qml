@@ -64,6 +64,7 @@ Item {
             CatVideo {
                 id: video
                 objectName: "catVideo"
+                placeholder: Skins.thumbnailURL(Skins.currentSkinId)
                 width: 40
                 height: 40
                 anchors.verticalCenter: parent.verticalCenter

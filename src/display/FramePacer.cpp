@@ -1,12 +1,10 @@
 #include "FramePacer.h"
 
-#include <QVideoSink>
-
 FramePacer::FramePacer(std::chrono::milliseconds interval, QObject* parent) : QObject(parent)
 {
     m_tick.setTimerType(Qt::PreciseTimer);
     m_tick.setInterval(interval);
-    connect(&m_tick, &QTimer::timeout, this, &FramePacer::deliver);
+    connect(&m_tick, &QTimer::timeout, this, &FramePacer::onTimeout);
 }
 
 FramePacer& FramePacer::shared()
@@ -15,35 +13,41 @@ FramePacer& FramePacer::shared()
     return pacer;
 }
 
-void FramePacer::post(QVideoSink* output, const QVideoFrame& frame)
+void FramePacer::wake()
 {
-    if (!output)
+    if (!m_sleeping.exchange(false))
         return;
-    m_waiting.insert(output, {QPointer<QVideoSink>(output), frame});
-    if (!m_tick.isActive())
-        m_tick.start();
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_idleTicks = 0;
+            if (!m_tick.isActive())
+                m_tick.start();
+        },
+        Qt::QueuedConnection);
 }
 
-void FramePacer::flush(QVideoSink* output)
+bool FramePacer::tickOnce()
 {
-    const auto found = m_waiting.find(output);
-    if (found == m_waiting.end())
-        return;
-    const auto [target, frame] = *found;
-    m_waiting.erase(found);
-    if (target)
-        target->setVideoFrame(frame);
+    m_moved = false;
+    emit tick();
+    return m_moved;
 }
 
-void FramePacer::deliver()
+void FramePacer::onTimeout()
 {
-    if (m_waiting.isEmpty()) {
-        m_tick.stop();
+    if (tickOnce()) {
+        m_idleTicks = 0;
         return;
     }
-    const auto waiting = std::exchange(m_waiting, {});
-    for (const auto& [target, frame] : waiting) {
-        if (target)
-            target->setVideoFrame(frame);
+    if (++m_idleTicks < idleTicksBeforeSleep)
+        return;
+    // A frame that arrives from here on wakes the clock again; one that came just before is taken now.
+    m_sleeping.store(true);
+    if (tickOnce()) {
+        m_sleeping.store(false);
+        m_idleTicks = 0;
+        return;
     }
+    m_tick.stop();
 }

@@ -1,38 +1,42 @@
 #pragma once
 
-#include <QHash>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
-#include <QVideoFrame>
+#include <atomic>
 #include <chrono>
 
-class QVideoSink;
-
-// Hands the frames of all cats on to their outputs together, on one clock: the window is then drawn
-// once per tick for every cat at once, rather than once for each frame of each cat, which with six
-// unsynchronised 30 fps videos would be up to every display refresh. Sleeps while no frame comes.
+// The frame clock of the GUI thread. Every cat takes its source's newest frame on the same tick, so
+// that the window is drawn once per tick for all cats rather than once per frame of each, which with
+// six unsynchronised 30 fps videos would be up to every display refresh. The clock sleeps while no
+// cat has anything new and is woken, from any thread, when a frame arrives.
 class FramePacer : public QObject
 {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds defaultInterval{33};
+    // Ticks without anything new before the clock sleeps.
+    static constexpr int idleTicksBeforeSleep = 3;
 
     explicit FramePacer(std::chrono::milliseconds interval = defaultInterval, QObject* parent = nullptr);
 
     // The one pacer of the GUI thread.
     static FramePacer& shared();
 
-    // The frame goes to the output at the next tick; a newer one for the same output replaces it.
-    void post(QVideoSink* output, const QVideoFrame& frame);
-    // Delivers the output's waiting frame now, if there is one.
-    void flush(QVideoSink* output);
-    int waitingFrames() const { return int(m_waiting.size()); }
+    // Thread-safe: a frame is ready somewhere, tick until it has been taken.
+    void wake();
+    // From a tick's receiver: it took something new, so the clock keeps going.
+    void markMoved() { m_moved = true; }
     bool isTicking() const { return m_tick.isActive(); }
 
+signals:
+    void tick();
+
 private:
-    void deliver();
+    void onTimeout();
+    bool tickOnce();
 
     QTimer m_tick;
-    QHash<QVideoSink*, std::pair<QPointer<QVideoSink>, QVideoFrame>> m_waiting;
+    std::atomic<bool> m_sleeping{true};
+    bool m_moved = false;
+    int m_idleTicks = 0;
 };

@@ -86,6 +86,7 @@ struct FrameSource::State : std::enable_shared_from_this<State>
     std::atomic<bool> linked{false};
     std::atomic<bool> acceptPreroll{false};
     std::atomic<bool> failed{false};
+    QString failure; // under frameMutex
 
     mutable std::mutex frameMutex;
     Frame latest;
@@ -116,8 +117,13 @@ struct FrameSource::State : std::enable_shared_from_this<State>
 
 void FrameSource::State::fail(const QString& reason)
 {
-    if (failed.exchange(true))
-        return;
+    {
+        std::lock_guard lock(frameMutex);
+        if (failed)
+            return;
+        failure = reason;
+        failed = true;
+    }
     QMetaObject::invokeMethod(
         owner, [target = owner, reason] { emit target->failed(reason); }, Qt::QueuedConnection);
 }
@@ -445,6 +451,12 @@ FrameSource::Frame FrameSource::latestFrame() const
 quint64 FrameSource::frameNumber() const
 {
     return m_state->frameNumber;
+}
+
+QString FrameSource::failureReason() const
+{
+    std::lock_guard lock(m_state->frameMutex);
+    return m_state->failure;
 }
 
 bool FrameSource::hasFailed() const

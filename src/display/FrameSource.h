@@ -45,6 +45,7 @@ public:
     Frame latestFrame() const;
     quint64 frameNumber() const; // cheap: tells whether latestFrame() has something new
     bool hasFailed() const;
+    QString failureReason() const; // empty unless it has failed
 
     // Stops the pipeline and waits for its threads: call it on a worker thread.
     void close();

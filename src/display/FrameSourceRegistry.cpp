@@ -1,5 +1,8 @@
 #include "FrameSourceRegistry.h"
 
+#include "FramePacer.h"
+
+#include <QCoreApplication>
 #include <QPointer>
 #include <QThreadPool>
 #include <QTimer>
@@ -37,16 +40,19 @@ struct FrameSourceRegistry::Core
     };
 
     std::chrono::milliseconds closeDelay;
+    FramePacer* pacer = nullptr;
     QThreadPool workers;
     std::map<Key, Entry> entries;
     std::set<FrameSource*> closing;
     quint64 lastGeneration = 0;
 };
 
-FrameSourceRegistry::FrameSourceRegistry(std::chrono::milliseconds closeDelay, QObject* parent)
+FrameSourceRegistry::FrameSourceRegistry(std::chrono::milliseconds closeDelay, FramePacer* pacer,
+                                         QObject* parent)
     : QObject(parent), m_core(std::make_unique<Core>())
 {
     m_core->closeDelay = closeDelay;
+    m_core->pacer = pacer;
     // Two: opening one clip must not wait behind closing another, and there are two cores.
     m_core->workers.setMaxThreadCount(2);
 }
@@ -65,6 +71,16 @@ FrameSourceRegistry::~FrameSourceRegistry()
         delete source;
     m_core.reset();
     returnFreedMemory();
+}
+
+FrameSourceRegistry& FrameSourceRegistry::shared()
+{
+    static QPointer<FrameSourceRegistry> registry;
+    if (!registry) {
+        registry = new FrameSourceRegistry(std::chrono::seconds(2), &FramePacer::shared(),
+                                           QCoreApplication::instance());
+    }
+    return *registry;
 }
 
 std::shared_ptr<FrameSource> FrameSourceRegistry::acquire(const QString& path, QSize size)
@@ -86,9 +102,11 @@ std::shared_ptr<FrameSource> FrameSourceRegistry::acquire(const QString& path, Q
             delete source;
         });
     entry.handle = handle;
-    if (fresh)
+    if (fresh) {
+        if (FramePacer* pacer = m_core->pacer)
+            entry.source->setFrameObserver([pacer](const FrameSource::Frame&) { pacer->wake(); });
         entry.source->start();
-    else
+    } else
         entry.source->setActive(true);
     return handle;
 }

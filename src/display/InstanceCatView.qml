@@ -67,6 +67,7 @@ Item {
             CatVideo {
                 id: video
                 objectName: "catVideo"
+                placeholder: Skins.thumbnailURL(root.skinId || Skins.currentSkinId)
                 anchors.fill: parent
                 radius: root.metrics.cornerRadius
             }

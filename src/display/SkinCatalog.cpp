@@ -48,6 +48,15 @@ QVariantList SkinCatalog::customSkins() const
     return skinsOfType(m_skinManager.availableSkins(), SkinType::custom);
 }
 
+QUrl SkinCatalog::thumbnailURL(const QString& skinId) const
+{
+    const std::optional<QUuid> id = Skin::parseId(skinId);
+    const Skin* skin = id ? m_skinManager.findSkin(*id) : nullptr;
+    const std::optional<QString> path =
+        m_skinManager.thumbnailPath(skin ? *skin : m_skinManager.currentSkin());
+    return path ? QUrl::fromLocalFile(*path) : QUrl();
+}
+
 QUrl SkinCatalog::videoURL(ClaudeStatus status, const QString& skinId) const
 {
     return m_skinManager.videoURL(status, Skin::parseId(skinId));

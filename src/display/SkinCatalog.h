@@ -37,6 +37,8 @@ public:
 
     // The state's video in the skin with that id, or in the current skin when the id is empty or unknown.
     Q_INVOKABLE QUrl videoURL(ClaudeStatusType::ClaudeStatus status, const QString& skinId = {}) const;
+    // The thumbnail of that skin (or of the current one, as videoURL); empty when it has none.
+    Q_INVOKABLE QUrl thumbnailURL(const QString& skinId = {}) const;
     // The name of the skin with that id, or of the current skin when there is none such.
     Q_INVOKABLE QString skinName(const QString& skinId) const;
     Q_INVOKABLE void selectSkin(const QString& skinId);

@@ -2,9 +2,12 @@
 
 #include "FramePicture.h"
 
+#include <QCoreApplication>
+#include <QImageReader>
+#include <QPointer>
 #include <QQuickWindow>
 #include <QSGSimpleTextureNode>
-#include <QVideoSink>
+#include <QThreadPool>
 
 namespace {
 class PictureNode : public QSGSimpleTextureNode
@@ -21,10 +24,9 @@ public:
 };
 } // namespace
 
-VideoPicture::VideoPicture(QQuickItem* parent) : QQuickItem(parent), m_sink(new QVideoSink(this))
+VideoPicture::VideoPicture(QQuickItem* parent) : QQuickItem(parent)
 {
     setFlag(ItemHasContents);
-    connect(m_sink, &QVideoSink::videoFrameChanged, this, &VideoPicture::setFrame);
 }
 
 void VideoPicture::setRadius(qreal radius)
@@ -36,30 +38,81 @@ void VideoPicture::setRadius(qreal radius)
     emit radiusChanged();
 }
 
-void VideoPicture::setFrame(const QVideoFrame& frame)
+void VideoPicture::setPicture(const QImage& picture)
 {
-    m_frame = frame;
+    const bool had = hasPicture();
+    m_picture = picture;
     changed();
+    if (had != hasPicture())
+        emit hasPictureChanged();
+}
+
+void VideoPicture::setPlaceholder(const QUrl& placeholder)
+{
+    if (placeholder == m_placeholder)
+        return;
+    m_placeholder = placeholder;
+    emit placeholderChanged();
+    const QString path = placeholder.toLocalFile();
+    if (path.isEmpty()) {
+        setPlaceholderImage({});
+        return;
+    }
+    QThreadPool::globalInstance()->start([self = QPointer(this), placeholder, path] {
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        const QImage image = reader.read();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, placeholder, image] {
+                if (self && self->m_placeholder == placeholder)
+                    self->setPlaceholderImage(image);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void VideoPicture::setPlaceholderImage(const QImage& image)
+{
+    const bool had = hasPlaceholder();
+    m_placeholderImage = image;
+    if (!hasPicture())
+        changed();
+    if (had != hasPlaceholder())
+        emit hasPlaceholderChanged();
 }
 
 void VideoPicture::changed()
 {
     m_dirty = true;
-    // A hidden picture (the staging player's) is converted only once it is shown.
     if (isVisible())
         update();
+}
+
+void VideoPicture::updatePixelSize()
+{
+    const qreal ratio = window() ? window()->effectiveDevicePixelRatio() : 0.0;
+    const QSize pixels = (size() * ratio).toSize();
+    if (pixels == m_pixelSize)
+        return;
+    m_pixelSize = pixels;
+    emit pixelSizeChanged();
 }
 
 void VideoPicture::geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry)
 {
     QQuickItem::geometryChange(newGeometry, oldGeometry);
-    if (newGeometry.size() != oldGeometry.size())
+    if (newGeometry.size() != oldGeometry.size()) {
         changed();
+        updatePixelSize();
+    }
 }
 
 void VideoPicture::itemChange(ItemChange change, const ItemChangeData& value)
 {
     QQuickItem::itemChange(change, value);
+    if (change == ItemSceneChange || change == ItemDevicePixelRatioHasChanged)
+        updatePixelSize();
     if (change == ItemVisibleHasChanged && value.boolValue && m_dirty)
         update();
 }
@@ -72,9 +125,9 @@ QSGNode* VideoPicture::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
         return node;
     }
     m_dirty = false;
-    const qreal ratio = window() ? window()->effectiveDevicePixelRatio() : 1.0;
-    const QSize pixels = (size() * ratio).toSize();
-    const QImage image = FramePicture::make(m_frame, pixels, m_radius * ratio);
+    const qreal ratio = window()->effectiveDevicePixelRatio();
+    const QImage image = FramePicture::make(hasPicture() ? m_picture : m_placeholderImage,
+                                            (size() * ratio).toSize(), m_radius * ratio);
     if (image.isNull()) {
         delete node;
         return nullptr;

@@ -1,128 +1,50 @@
 #include "VideoPlayerManager.h"
 
 #include "FramePacer.h"
+#include "FrameSource.h"
+#include "FrameSourceRegistry.h"
 #include "Log.h"
+#include "VideoPicture.h"
 
 #include <QFileInfo>
-#include <QMediaPlayer>
-#include <QVideoFrame>
-#include <QVideoSink>
-#include <memory>
 
-namespace {
-QMediaPlayer* makePlayer(QObject* parent)
+VideoPlayerManager::VideoPlayerManager(QObject* parent)
+    : VideoPlayerManager(FrameSourceRegistry::shared(), FramePacer::shared(), parent)
+{}
+
+VideoPlayerManager::VideoPlayerManager(FrameSourceRegistry& registry, FramePacer& pacer, QObject* parent)
+    : QObject(parent), m_registry(registry), m_pacer(pacer)
 {
-    // No audio output is attached, so the cat is silent.
-    auto* player = new QMediaPlayer(parent);
-    player->setLoops(QMediaPlayer::Infinite);
-    // The sink belongs to the player, so that a player stopped late keeps it to the end.
-    player->setVideoSink(new QVideoSink(player));
-    return player;
+    m_acquire.setSingleShot(true);
+    connect(&m_acquire, &QTimer::timeout, this, &VideoPlayerManager::acquireSources);
+    connect(&m_pacer, &FramePacer::tick, this, &VideoPlayerManager::onTick);
 }
 
-QVideoSink* outputSink(QObject* output)
-{
-    if (auto* sink = qobject_cast<QVideoSink*>(output))
-        return sink;
-    // An item that shows frames, such as VideoPicture.
-    return output ? output->property("videoSink").value<QVideoSink*>() : nullptr;
-}
-} // namespace
+VideoPlayerManager::~VideoPlayerManager() = default;
 
-VideoPlayerManager::VideoPlayerManager(QObject* parent) : VideoPlayerManager(Timing{}, parent) {}
-
-VideoPlayerManager::VideoPlayerManager(Timing timing, QObject* parent)
-    : QObject(parent), m_timing(timing), m_first(makePlayer(this)), m_second(makePlayer(this)),
-      m_active(m_first), m_staging(m_second)
+VideoPicture* VideoPlayerManager::output() const
 {
-    m_readyTimeout.setSingleShot(true);
-    m_readyTimeout.setInterval(m_timing.readyTimeout);
-    connect(&m_readyTimeout, &QTimer::timeout, this, &VideoPlayerManager::handleReadyTimeout);
-    m_emptyStaging.setSingleShot(true);
-    m_emptyStaging.setInterval(m_timing.stopDelay);
-    connect(&m_emptyStaging, &QTimer::timeout, this, [this] {
-        if (!m_pendingVideoURL.isEmpty())
-            return;
-        if (!m_settled[indexOf(m_staging)]) {
-            m_emptyStaging.start(); // still starting up: emptying it now would stall
-            return;
-        }
-        m_staging->setSource(QUrl());
-    });
-    m_stageTimer.setSingleShot(true);
-    connect(&m_stageTimer, &QTimer::timeout, this, &VideoPlayerManager::stageWhenQuiet);
-    for (QMediaPlayer* player : {m_first, m_second}) {
-        connect(sinkOf(player), &QVideoSink::videoFrameChanged, this,
-                [this, player](const QVideoFrame& frame) {
-                    if (frame.isValid() && !m_settled[indexOf(player)])
-                        handleSettled(player);
-                });
-        connect(player, &QMediaPlayer::mediaStatusChanged, this,
-                [this, player](QMediaPlayer::MediaStatus status) {
-                    if (status == QMediaPlayer::InvalidMedia)
-                        handleSettled(player);
-                });
-        connect(player, &QMediaPlayer::errorOccurred, this, [this, player] { handleSettled(player); });
-    }
+    return m_output;
 }
 
-VideoPlayerManager::~VideoPlayerManager()
+void VideoPlayerManager::setOutput(VideoPicture* output)
 {
-    removeObservations();
-    // Paused now, stopped and freed a little later: stopping a pipeline right after pausing it would
-    // hold up the GUI thread while the cat goes away.
-    for (QMediaPlayer* player : {m_first, m_second}) {
-        player->pause();
-        player->setParent(nullptr);
-        QTimer::singleShot(m_timing.stopDelay, player, [player] {
-            player->setSource(QUrl());
-            player->deleteLater();
-        });
-    }
-}
-
-QVideoSink* VideoPlayerManager::sinkOf(QMediaPlayer* player) const
-{
-    return player->videoSink();
-}
-
-QObject* VideoPlayerManager::firstOutput() const
-{
-    return m_outputs[0];
-}
-
-QObject* VideoPlayerManager::secondOutput() const
-{
-    return m_outputs[1];
-}
-
-void VideoPlayerManager::setFirstOutput(QObject* output)
-{
-    setOutput(0, output);
-}
-
-void VideoPlayerManager::setSecondOutput(QObject* output)
-{
-    setOutput(1, output);
-}
-
-void VideoPlayerManager::setOutput(int index, QObject* output)
-{
-    if (output == m_outputs[index])
+    if (output == m_output)
         return;
-    disconnect(m_forwarding[index]);
-    m_outputs[index] = output;
-    QVideoSink* source = sinkOf(index == 0 ? m_first : m_second);
-    if (QVideoSink* target = outputSink(output)) {
-        m_forwarding[index] =
-            connect(source, &QVideoSink::videoFrameChanged, target,
-                    [target](const QVideoFrame& frame) { FramePacer::shared().post(target, frame); });
-        target->setVideoFrame(source->videoFrame());
+    disconnect(m_sizeWatch);
+    m_output = output;
+    if (output) {
+        m_sizeWatch = connect(output, &VideoPicture::pixelSizeChanged, this,
+                              [this] { scheduleAcquire(m_current.source ? resizeSettleMs : 0); });
+        m_current.shownFrame = 0; // the new output has not had the current frame yet
+        scheduleAcquire(0);
     }
-    if (index == 0)
-        emit firstOutputChanged();
-    else
-        emit secondOutputChanged();
+    emit outputChanged();
+}
+
+QSize VideoPlayerManager::wantedSize() const
+{
+    return m_output ? m_output->pixelSize() : QSize();
 }
 
 void VideoPlayerManager::setSeen(bool seen)
@@ -130,29 +52,30 @@ void VideoPlayerManager::setSeen(bool seen)
     if (seen == m_seen)
         return;
     m_seen = seen;
-    for (QMediaPlayer* player : {m_active, m_staging}) {
-        const bool loaded = player == m_active ? !m_currentVideoURL.isEmpty()
-                                               : !m_pendingVideoURL.isEmpty() && !m_waitingToStage;
-        if (!loaded)
-            continue;
-        if (seen)
-            player->play();
-        else
-            pause(player);
+    if (seen) {
+        scheduleAcquire(0);
+    } else {
+        m_current.source.reset();
+        m_pending.source.reset();
     }
     emit seenChanged();
 }
 
+int VideoPlayerManager::heldSources() const
+{
+    return int(bool(m_current.source)) + int(bool(m_pending.source));
+}
+
 void VideoPlayerManager::loadVideo(const QUrl& url)
 {
-    if (!m_currentVideoURL.isEmpty() && m_currentVideoURL == url) {
+    if (!m_current.url.isEmpty() && m_current.url == url) {
         logLine(QStringLiteral("⏭️ Skipping load - same video already playing: ") + url.fileName());
         // The state went back before the other video was ready: it must not be swapped in later.
-        if (!m_pendingVideoURL.isEmpty())
-            cancelPreparation();
+        if (m_pending.announced)
+            setPending({});
         return;
     }
-    if (!m_pendingVideoURL.isEmpty() && m_pendingVideoURL == url) {
+    if (m_pending.announced && m_pending.url == url) {
         logLine(QStringLiteral("⏭️ Skipping load - already preparing: ") + url.fileName());
         return;
     }
@@ -162,188 +85,94 @@ void VideoPlayerManager::loadVideo(const QUrl& url)
                 (path.isEmpty() ? url.toString() : path));
         return;
     }
-    removeObservations();
     logLine(QStringLiteral("▶️ Preparing video: ") + url.fileName());
-    setPendingVideoURL(url);
-    m_retries = 0;
-    prepareStaging();
+    setPending({url, nullptr, 0, true});
+    scheduleAcquire(0);
 }
 
-void VideoPlayerManager::removeObservations()
+void VideoPlayerManager::setPending(Clip clip)
 {
-    disconnect(m_frameObservation);
-    disconnect(m_errorObservation);
-    disconnect(m_statusObservation);
-    m_readyTimeout.stop();
+    const QUrl before = pendingVideoURL();
+    m_pending = std::move(clip);
+    if (pendingVideoURL() != before)
+        emit pendingVideoURLChanged();
 }
 
-void VideoPlayerManager::pause(QMediaPlayer* player)
+void VideoPlayerManager::scheduleAcquire(int delayMs)
 {
-    if (player->playbackState() == QMediaPlayer::PlayingState)
-        m_pausedAt[indexOf(player)].start();
-    player->pause();
-}
-
-void VideoPlayerManager::cancelPreparation()
-{
-    removeObservations();
-    m_waitingToStage = false;
-    m_stageTimer.stop();
-    pause(m_staging);
-    m_emptyStaging.start();
-    setPendingVideoURL({});
-}
-
-void VideoPlayerManager::prepareStaging()
-{
-    m_emptyStaging.stop();
-    m_waitingToStage = true;
-    stageWhenQuiet();
-}
-
-void VideoPlayerManager::handleSettled(QMediaPlayer* player)
-{
-    m_settled[indexOf(player)] = true;
-    m_settledAt[indexOf(player)].start();
-    if (player == m_staging && m_waitingToStage)
-        stageWhenQuiet();
-}
-
-void VideoPlayerManager::stageWhenQuiet()
-{
-    if (!m_waitingToStage || m_pendingVideoURL.isEmpty())
+    // A pending acquisition is not put off by a later, slower reason.
+    if (m_acquire.isActive() && m_acquire.remainingTime() <= delayMs)
         return;
-    const int index = indexOf(m_staging);
-    pause(m_staging);
-    qint64 wait = 0;
-    if (!m_settled[index] && m_sourcedAt[index].isValid())
-        wait = m_timing.settleTimeout.count() - m_sourcedAt[index].elapsed(); // or until it settles
-    else
-        for (const QElapsedTimer& since : {m_pausedAt[index], m_settledAt[index]})
-            if (since.isValid())
-                wait = std::max(wait, m_timing.quietPeriod.count() - since.elapsed());
-    if (wait > 0) {
-        m_stageTimer.start(int(wait));
+    m_acquire.start(delayMs);
+}
+
+void VideoPlayerManager::acquireSources()
+{
+    const QSize size = wantedSize();
+    if (!m_seen || size.isEmpty())
+        return;
+    if (!m_current.url.isEmpty()) {
+        if (!m_current.source)
+            take(m_current); // taken up again: the last picture stays until the first frame
+        else if (m_current.source->size() != size && m_pending.url.isEmpty())
+            m_pending = {m_current.url, nullptr, 0, false};
+    }
+    if (!m_pending.url.isEmpty() && (!m_pending.source || m_pending.source->size() != size))
+        take(m_pending);
+}
+
+void VideoPlayerManager::take(Clip& clip)
+{
+    clip.source = m_registry.acquire(clip.url.toLocalFile(), wantedSize());
+    clip.shownFrame = 0;
+    FrameSource* source = clip.source.get();
+    if (source->hasFailed()) {
+        handleFailed(source, source->failureReason());
         return;
     }
-    stage(m_pendingVideoURL);
+    disconnect(source, &FrameSource::failed, this, nullptr); // taken before by this cat
+    connect(source, &FrameSource::failed, this,
+            [this, source](const QString& reason) { handleFailed(source, reason); });
+    m_pacer.wake(); // it may be running already, with a frame to show at once
 }
 
-void VideoPlayerManager::stage(const QUrl& url)
+void VideoPlayerManager::handleFailed(FrameSource* source, const QString& reason)
 {
-    m_waitingToStage = false;
-    m_stageTimer.stop();
-    const int index = indexOf(m_staging);
-    // A player keeps an unchanged source, and with it an earlier failure: empty it first then.
-    if (m_staging->source() == url)
-        m_staging->setSource(QUrl());
-    m_settled[index] = false;
-    m_sourcedAt[index].start();
-    m_pausedAt[index].invalidate();
-    m_staging->setSource(url);
-
-    // Reports are queued, so one of an older preparation may still arrive after a newer loadVideo:
-    // handleStagingReady tells them apart by the URL. Each preparation reports at most once.
-    auto settled = std::make_shared<bool>(false);
-    m_frameObservation = connect(
-        sinkOf(m_staging), &QVideoSink::videoFrameChanged, this,
-        [this, url, settled](const QVideoFrame& frame) {
-            if (*settled || !frame.isValid())
-                return;
-            *settled = true;
-            handleStagingReady(url);
-        },
-        Qt::QueuedConnection);
-    m_statusObservation = connect(
-        m_staging, &QMediaPlayer::mediaStatusChanged, this,
-        [this, url, settled](QMediaPlayer::MediaStatus status) {
-            if (*settled || status != QMediaPlayer::InvalidMedia)
-                return;
-            *settled = true;
-            handleStagingFailed(url, m_staging->source() == url ? m_staging->errorString() : QString());
-        },
-        Qt::QueuedConnection);
-    m_errorObservation = connect(
-        m_staging, &QMediaPlayer::errorOccurred, this,
-        [this, url, settled](QMediaPlayer::Error error, const QString& text) {
-            if (*settled || error == QMediaPlayer::NoError)
-                return;
-            *settled = true;
-            handleStagingFailed(url, text);
-        },
-        Qt::QueuedConnection);
-    m_readyTimeout.start();
-
-    // The staging player runs unseen, so that it is already moving when it is swapped in.
-    if (m_seen)
-        m_staging->play();
-    else
-        m_staging->pause();
-}
-
-void VideoPlayerManager::handleReadyTimeout()
-{
-    // No frame and no error: a file without a picture, or a pipeline whose output never started.
-    const QUrl url = m_pendingVideoURL;
-    if (url.isEmpty())
-        return;
-    removeObservations();
-    if (m_retries < 1) {
-        ++m_retries;
-        logLine(QStringLiteral("⚠️ No picture yet, preparing again: ") + url.fileName());
-        prepareStaging();
-        return;
-    }
-    handleStagingFailed(url,
-                        QStringLiteral("no picture after %1 s").arg(m_timing.readyTimeout.count() / 1000.0));
-}
-
-void VideoPlayerManager::handleStagingFailed(const QUrl& url, const QString& error)
-{
+    Clip* clip = m_pending.source.get() == source   ? &m_pending
+                 : m_current.source.get() == source ? &m_current
+                                                    : nullptr;
+    if (!clip)
+        return; // a source this cat has let go of
     logLine(QStringLiteral("❌ Video load failed: ") +
-            (error.isEmpty() ? QStringLiteral("unknown error") : error));
-    // A late failure of a superseded video must not cancel the preparation that replaced it.
-    if (m_pendingVideoURL == url) {
-        m_readyTimeout.stop();
-        setPendingVideoURL({});
-        // A file without a picture would otherwise go on playing unseen; it is emptied like any
-        // hidden player.
-        m_settled[indexOf(m_staging)] = true;
-        pause(m_staging);
-        m_emptyStaging.start();
+            (reason.isEmpty() ? QStringLiteral("unknown error") : reason));
+    // The last picture stays; the clip is tried again only when asked for again.
+    if (clip == &m_pending)
+        setPending({});
+    else
+        m_current.source.reset();
+}
+
+void VideoPlayerManager::onTick()
+{
+    if (m_pending.source && m_pending.source->frameNumber() > 0) {
+        if (m_pending.announced) {
+            logLine(QStringLiteral("✅ Video ready: ") + m_pending.url.fileName());
+            logLine(QStringLiteral("🔄 Player swapped successfully"));
+        }
+        const bool announced = m_pending.announced;
+        const bool changed = m_pending.url != m_current.url;
+        m_current = std::exchange(m_pending, {});
+        if (changed)
+            emit currentVideoURLChanged();
+        if (announced)
+            emit pendingVideoURLChanged();
     }
-}
-
-void VideoPlayerManager::handleStagingReady(const QUrl& url)
-{
-    if (m_pendingVideoURL.isEmpty() || m_pendingVideoURL != url) {
-        logLine(QStringLiteral("⏭️ Ignoring ready signal - URL changed"));
+    if (!m_current.source || !m_output)
         return;
-    }
-    logLine(QStringLiteral("✅ Video ready: ") + url.fileName());
-    swapPlayers();
-    m_currentVideoURL = url;
-    emit currentVideoURLChanged();
-    setPendingVideoURL({});
-}
-
-void VideoPlayerManager::swapPlayers()
-{
-    removeObservations();
-    std::swap(m_active, m_staging);
-    // The new picture must be in its output before that output is shown.
-    FramePacer::shared().flush(outputSink(m_outputs[m_active == m_first ? 0 : 1]));
-    emit displayPlayerChanged();
-    pause(m_staging);
-    // Emptied a little later, once it is cheap to stop (see Timing::stopDelay).
-    m_emptyStaging.start();
-    logLine(QStringLiteral("🔄 Player swapped successfully"));
-}
-
-void VideoPlayerManager::setPendingVideoURL(const QUrl& url)
-{
-    if (url == m_pendingVideoURL)
+    const quint64 number = m_current.source->frameNumber();
+    if (number == 0 || number == m_current.shownFrame)
         return;
-    m_pendingVideoURL = url;
-    emit pendingVideoURLChanged();
+    m_current.shownFrame = number;
+    m_output->setPicture(m_current.source->latestFrame().image);
+    m_pacer.markMoved();
 }

@@ -68,6 +68,7 @@ Item {
             CatVideo {
                 id: video
                 objectName: "catVideo"
+                placeholder: Skins.thumbnailURL(Skins.currentSkinId)
                 anchors.fill: parent
             }
             MouseArea {

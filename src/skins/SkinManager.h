@@ -60,6 +60,7 @@ public:
     static SkinError error(ErrorCode code);
 
     const Skin& currentSkin() const { return m_currentSkin; }
+    const Skin* findSkin(const QUuid& id) const; // null when there is no such skin
     const QList<Skin>& availableSkins() const { return m_availableSkins; }
     bool isLoading() const { return m_isLoading; }
     const std::optional<ImportProgress>& importProgress() const { return m_importProgress; }
@@ -99,7 +100,6 @@ private:
     QList<Skin> loadCustomSkins();
     std::optional<Skin> loadCustomSkin(const QString& folder);
     void chooseCurrentSkin();
-    const Skin* findSkin(const QUuid& id) const;
     void setCurrentSkin(const Skin& skin);
     void setLoading(bool loading);
     void setImportProgress(std::optional<ImportProgress> progress);

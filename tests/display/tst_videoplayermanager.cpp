@@ -1,15 +1,17 @@
+#include "FramePacer.h"
+#include "FrameSourceRegistry.h"
 #include "LogCapture.h"
 #include "TestClips.h"
+#include "VideoPicture.h"
 #include "VideoPlayerManager.h"
 
 #include <QFile>
-#include <QMediaPlayer>
+#include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QVideoFrame>
-#include <QVideoSink>
 
 using TestClips::url;
+using namespace std::chrono_literals;
 
 class TestVideoPlayerManager : public QObject
 {
@@ -17,17 +19,19 @@ class TestVideoPlayerManager : public QObject
     QTemporaryDir m_dir;
     QString m_red, m_green, m_blue, m_broken;
 
-    // Asks `manager` for `path` the moment `signal` of `sender` first reports a frame or an error.
-    static void loadOn(VideoPlayerManager& manager, auto* sender, auto signal, const QString& path)
+    // A cat: its picture in a window (which gives it a size in pixels) and its manager.
+    struct Cat
     {
-        auto once = std::make_shared<QMetaObject::Connection>();
-        *once = connect(sender, signal, &manager, [&manager, path, once](const auto& what) {
-            if (what != std::decay_t<decltype(what)>()) { // not an empty frame, not NoError
-                disconnect(*once);
-                manager.loadVideo(url(path));
-            }
-        });
-    }
+        Cat(FrameSourceRegistry& registry, FramePacer& pacer, int side = 32) : manager(registry, pacer)
+        {
+            picture.setParentItem(window.contentItem());
+            picture.setSize(QSizeF(side, side));
+            manager.setOutput(&picture);
+        }
+        QQuickWindow window;
+        VideoPicture picture;
+        VideoPlayerManager manager;
+    };
 
 private slots:
     void initTestCase()
@@ -42,98 +46,101 @@ private slots:
 
     void oneVideoReplacesAnother()
     {
-        VideoPlayerManager manager;
-        // Re-sourcing a pipeline that plays, or has not shown a frame yet, stalls the GUI thread: count it.
-        int busy = 0;
-        for (QMediaPlayer* player : {manager.firstPlayer(), manager.secondPlayer()}) {
-            auto started = std::make_shared<bool>(true);
-            auto playing = std::make_shared<bool>(false);
-            connect(player->videoSink(), &QVideoSink::videoFrameChanged, this,
-                    [started](const QVideoFrame& frame) { *started = *started || frame.isValid(); });
-            connect(player, &QMediaPlayer::errorOccurred, this, [started] { *started = true; });
-            connect(player, &QMediaPlayer::playbackStateChanged, this, [playing, &busy](auto now) {
-                busy += *playing && now == QMediaPlayer::StoppedState; // only a new source stops a player
-                *playing = now == QMediaPlayer::PlayingState;
-            });
-            connect(player, &QMediaPlayer::sourceChanged, this, [started, &busy](const QUrl& source) {
-                busy += !*started;
-                *started = source.isEmpty();
-            });
-        }
+        FramePacer pacer(10ms);
+        FrameSourceRegistry registry(100ms, &pacer);
+        Cat cat(registry, pacer);
+        VideoPlayerManager& manager = cat.manager;
+        // Once there is a picture, every tick until the end shows one.
+        bool blank = false;
+        connect(&pacer, &FramePacer::tick, this,
+                [&] { blank = blank || (manager.currentVideoURL().isValid() && !cat.picture.hasPicture()); });
         const QString missing = m_dir.filePath(QStringLiteral("gone/working.mp4"));
         LogCapture log;
-        // A second request while the first video is still starting.
         manager.loadVideo(url(m_red));
         manager.loadVideo(url(m_red));
-        manager.loadVideo(url(m_green));
+        manager.loadVideo(url(m_green)); // before red was ready: red is never shown
         QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), url(m_green), 10000);
-
+        QVERIFY(cat.picture.hasPicture());
         manager.loadVideo(url(m_green));
         manager.loadVideo(url(m_blue));
         manager.loadVideo(url(missing)); // leaves the preparation under way alone
         manager.loadVideo(QUrl());
-        // Red asked for the moment blue's first frame reaches the hidden player: blue's ready report
-        // is then already on its way and must be ignored.
-        loadOn(manager, manager.stagingPlayer()->videoSink(), &QVideoSink::videoFrameChanged, m_red);
-        QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), url(m_red), 10000);
-        // Right after a swap, to the player that was shown until then.
-        manager.loadVideo(url(m_blue));
+        QCOMPARE(manager.pendingVideoURL(), url(m_blue));
         QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), url(m_blue), 10000);
-        // Back to the shown video before the other is ready: the other is never swapped in, and the
-        // hidden player is emptied once nothing is pending.
-        manager.loadVideo(url(m_green));
+        // Back to the shown video before the other is ready: the other is never swapped in.
+        manager.loadVideo(url(m_red));
         manager.loadVideo(url(m_blue));
-        QTRY_VERIFY_WITH_TIMEOUT(manager.stagingPlayer()->source().isEmpty(), 10000);
+        QVERIFY(manager.pendingVideoURL().isEmpty());
+        QTest::qWait(300);
         QCOMPARE(manager.currentVideoURL(), url(m_blue));
-        QCOMPARE(busy, 0);
-        QCOMPARE(log.lines().mid(0, 13),
-                 QStringList({QStringLiteral("▶️ Preparing video: red.mp4"),
-                              QStringLiteral("⏭️ Skipping load - already preparing: red.mp4"),
-                              QStringLiteral("▶️ Preparing video: green.mp4"),
-                              QStringLiteral("✅ Video ready: green.mp4"),
-                              QStringLiteral("🔄 Player swapped successfully"),
-                              QStringLiteral("⏭️ Skipping load - same video already playing: green.mp4"),
-                              QStringLiteral("▶️ Preparing video: blue.mp4"),
-                              QStringLiteral("⚠️ Video not found at path: ") + missing,
-                              QStringLiteral("⚠️ Video not found at path: "),
-                              QStringLiteral("▶️ Preparing video: red.mp4"),
-                              QStringLiteral("⏭️ Ignoring ready signal - URL changed"),
-                              QStringLiteral("✅ Video ready: red.mp4"),
-                              QStringLiteral("🔄 Player swapped successfully")}));
-        // Nobody sees the cat: nothing plays until it is seen again.
+        QCOMPARE(
+            log.lines(),
+            QStringList(
+                {QStringLiteral("▶️ Preparing video: red.mp4"),
+                 QStringLiteral("⏭️ Skipping load - already preparing: red.mp4"),
+                 QStringLiteral("▶️ Preparing video: green.mp4"),
+                 QStringLiteral("✅ Video ready: green.mp4"), QStringLiteral("🔄 Player swapped successfully"),
+                 QStringLiteral("⏭️ Skipping load - same video already playing: green.mp4"),
+                 QStringLiteral("▶️ Preparing video: blue.mp4"),
+                 QStringLiteral("⚠️ Video not found at path: ") + missing,
+                 QStringLiteral("⚠️ Video not found at path: "),
+                 QStringLiteral("✅ Video ready: blue.mp4"), QStringLiteral("🔄 Player swapped successfully"),
+                 QStringLiteral("▶️ Preparing video: red.mp4"),
+                 QStringLiteral("⏭️ Skipping load - same video already playing: blue.mp4")}));
+        log.clear();
+
+        // Nobody sees the cat: it lets its source go and keeps its picture; seen again, it takes
+        // the clip up without a word, and a new size is taken up the same way.
         manager.setSeen(false);
-        QCOMPARE(manager.displayPlayer()->playbackState(), QMediaPlayer::PausedState);
+        QCOMPARE(manager.heldSources(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(registry.sourceCount(), 0, 5000);
+        QVERIFY(cat.picture.hasPicture());
         manager.setSeen(true);
-        QCOMPARE(manager.displayPlayer()->playbackState(), QMediaPlayer::PlayingState);
+        QTRY_COMPARE(manager.heldSources(), 1);
+        cat.picture.setSize(QSizeF(24, 24));
+        QTRY_COMPARE_WITH_TIMEOUT(registry.sourceCount(), 1, 5000); // the 32 px source closed
+        QCOMPARE(manager.currentVideoURL(), url(m_blue));
+        QCOMPARE(log.lines(), QStringList());
+        QVERIFY(!blank);
     }
 
-    void failedPreparationsLeaveTheShownVideo()
+    void catsShowingOneClipShareItsSource()
     {
-        VideoPlayerManager manager;
-        // A pipeline whose picture never reaches the sink that is watched, as when its output failed
-        // to start: no frame and no error, so it is prepared once more.
+        FramePacer pacer(10ms);
+        FrameSourceRegistry registry(100ms, &pacer);
+        auto first = std::make_unique<Cat>(registry, pacer), second = std::make_unique<Cat>(registry, pacer);
+        Cat other(registry, pacer, 48);
+        for (Cat* cat : {first.get(), second.get(), &other})
+            cat->manager.loadVideo(url(m_red));
+        for (Cat* cat : {first.get(), second.get(), &other})
+            QTRY_COMPARE_WITH_TIMEOUT(cat->manager.currentVideoURL(), url(m_red), 10000);
+        QCOMPARE(registry.sourceCount(), 2); // one per size
+        first.reset();
+        QTest::qWait(300);
+        QCOMPARE(registry.sourceCount(), 2);
+        second.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(registry.sourceCount(), 1, 5000);
+    }
+
+    void aBrokenClipKeepsTheShownPicture()
+    {
+        FramePacer pacer(10ms);
+        FrameSourceRegistry registry(2s, &pacer);
+        Cat cat(registry, pacer);
+        cat.manager.loadVideo(url(m_red));
+        QTRY_COMPARE_WITH_TIMEOUT(cat.manager.currentVideoURL(), url(m_red), 10000);
         LogCapture log;
-        manager.loadVideo(url(m_red));
-        manager.stagingPlayer()->setVideoSink(new QVideoSink(manager.stagingPlayer()));
-        QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), url(m_red), 15000);
-        QCOMPARE(log.lines(), QStringList({QStringLiteral("▶️ Preparing video: red.mp4"),
-                                           QStringLiteral("⚠️ No picture yet, preparing again: red.mp4"),
-                                           QStringLiteral("✅ Video ready: red.mp4"),
-                                           QStringLiteral("🔄 Player swapped successfully")}));
-        // Neither shown nor pending after failing, so asking again tries again.
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            manager.loadVideo(url(m_broken));
-            QTRY_VERIFY_WITH_TIMEOUT(manager.pendingVideoURL().isEmpty(), 10000);
+        // Neither shown nor pending after failing, so asking again asks again; the clip is not
+        // decoded again while its failed source is still known.
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            cat.manager.loadVideo(url(m_broken));
+            QTRY_COMPARE_WITH_TIMEOUT(log.countStartingWith(QStringLiteral("❌ Video load failed: ")), attempt,
+                                      10000);
+            QVERIFY(cat.manager.pendingVideoURL().isEmpty());
         }
-        QCOMPARE(log.countStartingWith(QStringLiteral("❌ Video load failed: ")), 2);
-        QCOMPARE(manager.currentVideoURL(), url(m_red));
-        // The file that failed does not go on playing unseen.
-        QTRY_VERIFY(manager.stagingPlayer()->source().isEmpty());
-        // Blue asked for the moment the failure is reported, before it is handled, is still shown.
-        manager.loadVideo(url(m_broken));
-        loadOn(manager, manager.stagingPlayer(), &QMediaPlayer::errorOccurred, m_blue);
-        QTRY_COMPARE_WITH_TIMEOUT(manager.currentVideoURL(), url(m_blue), 10000);
-        QCOMPARE(log.countStartingWith(QStringLiteral("❌ Video load failed: ")), 3);
+        QCOMPARE(cat.manager.currentVideoURL(), url(m_red));
+        QVERIFY(cat.picture.hasPicture());
+        QCOMPARE(log.count(QStringLiteral("▶️ Preparing video: broken.mp4")), 2);
     }
 };
 
