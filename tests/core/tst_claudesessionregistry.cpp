@@ -38,22 +38,22 @@ private slots:
         row("Esc in a tool", "shell", "{}", "working", 0, "working");
         row("permission or plan dialog", "waiting.permission-prompt", "{}", "working", -100, "needs_input");
         row("question dialog", "waiting.input-needed", "{}", "working", 0, "needs_input");
-        row("unknown waitingFor", "waiting.input-needed", R"({"waitingFor":"a sign"})", "idle", 0,
+        row("unknown waitingFor", "waiting.input-needed", "{\"waitingFor\":\"a sign\"}", "idle", 0,
             "needs_input");
         row("Stop hook after the prompt: celebration", "idle", "{}", "completed", 300, "completed");
         row("prompt after an old completion", "idle", "{}", "completed", -300, "idle");
         row("Esc during a reply", "idle", "{}", "working", 300, "idle");
         row("permission rejected", "idle", "{}", "needs_input", 300, "idle");
-        row("only updatedAt", "idle", R"({"statusUpdatedAt":null})", "completed", 300, "completed");
-        row("no times", "idle", R"({"statusUpdatedAt":null,"updatedAt":null})", "completed", 300, "idle");
+        row("only updatedAt", "idle", "{\"statusUpdatedAt\":null}", "completed", 300, "completed");
+        row("no times", "idle", "{\"statusUpdatedAt\":null,\"updatedAt\":null}", "completed", 300, "idle");
         row("starting: no status", "starting", "{}", "working", 0, "");
-        row("unknown status", "busy", R"({"status":"sleeping"})", "working", 0, "");
-        row("status of another type", "busy", R"({"status":1})", "working", 0, "");
-        row("no sessionId", "busy", R"({"sessionId":null})", "idle", 0, "-");
-        row("pid as text", "busy", R"({"pid":"7803"})", "idle", 0, "-");
-        row("pid 0", "busy", R"({"pid":0})", "idle", 0, "-");
+        row("unknown status", "busy", "{\"status\":\"sleeping\"}", "working", 0, "");
+        row("status of another type", "busy", "{\"status\":1}", "working", 0, "");
+        row("no sessionId", "busy", "{\"sessionId\":null}", "idle", 0, "-");
+        row("pid as text", "busy", "{\"pid\":\"7803\"}", "idle", 0, "-");
+        row("pid 0", "busy", "{\"pid\":0}", "idle", 0, "-");
         row("not an object", "busy", "[1]", "idle", 0, "-");
-        row("cut short", "busy", R"({"pid":7803,"sessionId":"x)", "idle", 0, "-");
+        row("cut short", "busy", "{\"pid\":7803,\"sessionId\":\"x", "idle", 0, "-");
     }
     void shownStatus()
     {
@@ -62,8 +62,8 @@ private slots:
         QFETCH(QString, hook);
         QFETCH(int, hookLaterMs);
         QFETCH(QString, shown);
-        const auto record =
-            ClaudeSessionRecord::parse(patch.startsWith('{') ? sampleWith(sample, patch) : patch);
+        const auto record = ClaudeSessionRecord::parse(
+            QJsonDocument::fromJson(patch).isObject() ? sampleWith(sample, patch) : patch);
         QCOMPARE(!record, shown == "-");
         if (!record)
             return;
@@ -158,15 +158,18 @@ private slots:
         m_processes = {{7803, {running, 181477}}};
         const QDateTime t = QDateTime::currentDateTimeUtc();
         const auto hook = [&](const char* status, qint64 later) {
-            const QString json = R"({"session_id":"%1","status":"%2","cwd":"/w/proj","timestamp":"%3"})";
+            const QString json =
+                "{\"session_id\":\"%1\",\"status\":\"%2\",\"cwd\":\"/w/proj\",\"timestamp\":\"%3\"}";
             QVERIFY(TestFiles::replaceByRename(
                 hookFile,
                 json.arg(id, status, InternetDateTime::formatWithMilliseconds(t.addMSecs(later))).toUtf8()));
         };
         const auto client = [&](const char* sample, qint64 later) {
             const auto ms = QString::number(t.addMSecs(later).toMSecsSinceEpoch()).toUtf8();
-            QVERIFY(TestFiles::replaceByRename(clientDir + "/7803.json",
-                                               sampleWith(sample, R"({"statusUpdatedAt":)" + ms + "}")));
+            QVERIFY(TestFiles::replaceByRename(
+                clientDir + "/7803.json",
+                sampleWith(sample, "{\"pid\":7803,\"procStart\":\"181477\",\"sessionId\":\"" + id.toUtf8() +
+                                       "\",\"statusUpdatedAt\":" + ms + "}")));
         };
         hook("working", 0);
         client("waiting.permission-prompt", 100);
