@@ -185,6 +185,10 @@ private slots:
         client("idle", 300);
         hook("completed", 400); // the Stop hook after the prompt came back
         QTRY_VERIFY(status() == ClaudeStatus::completed && manager.isCelebrationPending(id));
+        manager.setStaleTimeout(0.001); // no hook for a while: its running process still keeps it
+        QTest::qWait(10);
+        manager.checkStaleSessions();
+        QVERIFY(manager.instances().contains(id));
         m_processes[7803] = {exited, 0}; // kill -9: the file stays behind
         QTRY_VERIFY(!manager.instances().contains(id));
         QVERIFY(!QFileInfo::exists(hookFile) && QFileInfo::exists(clientDir + "/7803.json"));
