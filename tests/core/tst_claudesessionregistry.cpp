@@ -71,34 +71,23 @@ private slots:
         const auto status = record->shownStatus(*claudeStatusFromText(hook), hookTime);
         QCOMPARE(status ? claudeStatusText(*status) : QString(), shown);
     }
-    void judgeProcess_data()
-    {
-        QTest::addColumn<bool>("recordStart"); // the file names start time 5
-        QTest::addColumn<ProcessLiveness::State>("state");
-        QTest::addColumn<int>("actualStart"); // -1: unreadable
-        QTest::addColumn<bool>("trusted");
-        QTest::addColumn<Verdict>("verdict");
-        QTest::newRow("running, same start") << true << running << 5 << false << Verdict::alive;
-        QTest::newRow("pid reused") << true << running << 6 << true << Verdict::replaced;
-        QTest::newRow("other start, other namespace") << true << running << 6 << false << Verdict::unknown;
-        QTest::newRow("start unreadable") << true << running << -1 << true << Verdict::unknown;
-        QTest::newRow("exited") << true << exited << -1 << true << Verdict::exited;
-        QTest::newRow("exited, other namespace") << true << exited << -1 << false << Verdict::unknown;
-        QTest::newRow("no procStart in the file") << false << exited << -1 << true << Verdict::unknown;
-        QTest::newRow("probe cannot tell") << true << unknown << 5 << true << Verdict::unknown;
-    }
     void judgeProcess()
     {
-        QFETCH(bool, recordStart);
-        QFETCH(ProcessLiveness::State, state);
-        QFETCH(int, actualStart);
-        QFETCH(bool, trusted);
-        const auto start = [](bool given, int ticks) {
-            return given ? std::optional<quint64>(ticks) : std::nullopt;
-        };
-        QTEST(ClaudeSessionRegistry::judgeProcess(start(recordStart, 5), state,
-                                                  start(actualStart >= 0, actualStart), trusted),
-              "verdict");
+        // The file's start time and the one read from /proc (-1: none), and whether the pid is ours.
+        using Case = std::tuple<const char*, int, ProcessLiveness::State, int, bool, Verdict>;
+        const auto ticks = [](int t) { return t < 0 ? std::nullopt : std::optional<quint64>(t); };
+        for (const auto& [what, recorded, state, actual, trusted, verdict] : std::initializer_list<Case>{
+                 {"running, same start", 5, running, 5, false, Verdict::alive},
+                 {"pid reused", 5, running, 6, true, Verdict::replaced},
+                 {"other start, other namespace", 5, running, 6, false, Verdict::unknown},
+                 {"start unreadable", 5, running, -1, true, Verdict::unknown},
+                 {"exited", 5, exited, -1, true, Verdict::exited},
+                 {"exited, other namespace", 5, exited, -1, false, Verdict::unknown},
+                 {"no procStart in the file", -1, exited, -1, true, Verdict::unknown},
+                 {"probe cannot tell", 5, unknown, 5, true, Verdict::unknown}})
+            QVERIFY2(ClaudeSessionRegistry::judgeProcess(ticks(recorded), state, ticks(actual), trusted) ==
+                         verdict,
+                     what);
     }
     void folder()
     {
@@ -155,7 +144,7 @@ private slots:
         const QString sessions = MultiSessionManager::defaultSessionsDirectory(home.path()),
                       hookFile = sessions + '/' + id + ".json";
         QVERIFY(QDir().mkpath(sessions) && QDir().mkpath(clientDir));
-        m_processes = {{7803, {running, 181477}}};
+        m_processes = {{7803, {running, 181477}}, {9999, {exited, 0}}};
         const QDateTime t = QDateTime::currentDateTimeUtc();
         const auto hook = [&](const char* status, qint64 later) {
             const QString json =
@@ -173,13 +162,18 @@ private slots:
         };
         hook("working", 0);
         client("waiting.permission-prompt", 100);
+        write(clientDir, "9999", 9999, "left", "3", "linux:x:pid:[77]"); // killed before we started
+        QVERIFY(TestFiles::replaceByRename(
+            sessions + "/left.json", "{\"session_id\":\"left\",\"status\":\"working\",\"timestamp\":\"\"}"));
         LogCapture log;
         MultiSessionManager manager(sessions, [] { return 5.0; }, {}, true, 3600, {20ms, 1h}, {});
         manager.setClaudeSessionRegistry(std::make_unique<ClaudeSessionRegistry>(clientDir, 20ms, view()));
         manager.startMonitoring();
         const auto status = [&] { return manager.instances().value(id).status; };
         QTRY_COMPARE(status(), ClaudeStatus::needsInput); // the dialog is up, no hook has said so yet
-        client("busy", 200);                              // approved
+        QVERIFY(!QFileInfo::exists(sessions + "/left.json") &&
+                log.countStartingWith("➕ Session added: left") == 0);
+        client("busy", 200); // approved
         QTRY_COMPARE(status(), ClaudeStatus::working);
         QCOMPARE(log.count("🔄 Session fedefcd1: Claude Code shows busy → Working..."), 1);
         client("idle", 300);
