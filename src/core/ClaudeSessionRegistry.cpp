@@ -166,11 +166,16 @@ bool ClaudeSessionRegistry::readFolder(QHash<QString, Ending>& endings)
     m_listingFailed = false;
     QSet<qint64> present;
     QStringList paths;
+    bool overfull = false;
     while (const dirent* found = ::readdir(directory)) {
         const QByteArray name(found->d_name);
         const auto pid = pidFromFileName(name);
-        if (!pid || present.size() >= maxFiles)
+        if (!pid)
             continue;
+        if (present.size() >= maxFiles) {
+            overfull = true;
+            continue;
+        }
         present.insert(*pid);
         paths.append(m_directory + u'/' + QFile::decodeName(name));
         QDateTime modDate;
@@ -199,8 +204,9 @@ bool ClaudeSessionRegistry::readFolder(QHash<QString, Ending>& endings)
         known->record = *record;
     }
     ::closedir(directory);
+    // Files past the bound were not looked at, so they cannot be taken as gone.
     for (auto it = m_entries.begin(); it != m_entries.end();) {
-        if (present.contains(it.key())) {
+        if (overfull || present.contains(it.key())) {
             ++it;
             continue;
         }
