@@ -18,6 +18,7 @@ ApplicationServices::ApplicationServices(Paths paths, std::unique_ptr<QSettings>
         *m_preferences,
         paths.analyticsURL.isEmpty() ? AnalyticsManager::defaultAnalyticsURL() : paths.analyticsURL);
     DisplayServices::Options display{paths.home, paths.customSkinsDirectory};
+    display.claudeConfigDirectory = paths.claudeConfigDirectory;
     if (display.customSkinsDirectory.isEmpty())
         display.customSkinsDirectory =
             QDir(paths.home).filePath(QStringLiteral(".local/share/Tabbywatch/Skins"));
@@ -34,6 +35,8 @@ ApplicationServices::Paths ApplicationServices::defaultPaths()
                 QCoreApplication::applicationFilePath()};
     paths.hookHome = HookInstaller::defaultHomeDirectory();
     paths.customSkinsDirectory = SkinManager::defaultCustomSkinsDirectory();
+    // Where Claude Code keeps its own session files when the user moved its configuration.
+    paths.claudeConfigDirectory = qEnvironmentVariable("CLAUDE_CONFIG_DIR");
     return paths;
 }
 

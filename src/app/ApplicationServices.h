@@ -31,6 +31,8 @@ public:
         // gives the XDG data folder's), bundled skins in the data folder's Skins.
         QString customSkinsDirectory = {};
         QString bundledSkinsDirectory = {};
+        // Claude Code's configuration folder; empty means home's .claude.
+        QString claudeConfigDirectory = {};
     };
 
     ApplicationServices(Paths paths, std::unique_ptr<QSettings> settings, QObject* parent = nullptr);

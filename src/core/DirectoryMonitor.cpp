@@ -1,5 +1,6 @@
 #include "DirectoryMonitor.h"
 
+#include "FolderEntryReader.h"
 #include "Log.h"
 #include "TextFormat.h"
 
@@ -15,66 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
-
-// The bytes of one session file, or nothing. The file is opened relative to the listed folder and
-// never through a symbolic link, without blocking (a FIFO must not stall the event loop), and only a
-// regular file of sane size is read, so a link or a special file put into the folder cannot make us
-// read anything elsewhere.
-struct Entry
-{
-    QByteArray name;
-    unsigned char type; // d_type of the listing, DT_UNKNOWN on file systems that do not fill it in
-    bool operator<(const Entry& other) const { return name < other.name; }
-};
-
-std::optional<QByteArray> readSessionFile(int directoryFd, const Entry& entry, QDateTime& modDate)
-{
-    // Opening a device node can have effects of its own, so only what looks like a regular file is
-    // opened at all; the check after opening closes the gap to a file swapped in meanwhile.
-    if (entry.type != DT_REG) {
-        struct stat info
-        {};
-        if (entry.type != DT_UNKNOWN ||
-            ::fstatat(directoryFd, entry.name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !S_ISREG(info.st_mode))
-            return std::nullopt;
-    }
-    const char* name = entry.name.constData();
-    const int fd = ::openat(directoryFd, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat info
-    {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_size > DirectoryMonitor::maxSessionFileSize) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    modDate = QDateTime::fromMSecsSinceEpoch(
-        qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000, Qt::UTC);
-    QByteArray bytes(qsizetype(info.st_size) + 1, Qt::Uninitialized);
-    qsizetype total = 0;
-    while (total < bytes.size()) {
-        const ssize_t got = ::read(fd, bytes.data() + total, size_t(bytes.size() - total));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (got == 0)
-            break;
-        total += got;
-    }
-    ::close(fd);
-    // Grown past the limit while we read: a writer is busy with something that is not a session.
-    if (total > DirectoryMonitor::maxSessionFileSize)
-        return std::nullopt;
-    bytes.truncate(total);
-    return bytes;
-}
-} // namespace
+using FolderEntryReader::Entry;
 
 QString DirectoryMonitorError::text() const
 {
@@ -188,7 +130,7 @@ void DirectoryMonitor::scanDirectory()
         present.insert(key);
 
         QDateTime modDate;
-        const auto bytes = readSessionFile(directoryFd, entry, modDate);
+        const auto bytes = FolderEntryReader::read(directoryFd, entry, maxSessionFileSize, modDate);
         if (!bytes)
             continue;
         const auto update = SessionStatusUpdate::decode(*bytes);

@@ -79,6 +79,9 @@ void MultiSessionManager::startMonitoring()
     connect(m_directoryMonitor.get(), &DirectoryMonitor::sessionRemoved, this,
             &MultiSessionManager::removeSession);
     m_directoryMonitor->rescan();
+    // After the rescan: what the registry says is applied after the additions that the rescan queued.
+    if (m_registry)
+        m_registry->start();
     m_staleCheckTimer.start();
     logLine(QStringLiteral("✅ Started monitoring sessions: ") + m_sessionsDirectory);
 }
@@ -95,6 +98,22 @@ void MultiSessionManager::ensureSessionsDirectory()
 
 void MultiSessionManager::addSession(SessionInstance instance)
 {
+    noteHookState(instance);
+    if (m_registry && !m_instances.contains(instance.sessionId)) {
+        const auto known =
+            m_directoryMonitor ? m_directoryMonitor->knownSession(instance.sessionId) : std::nullopt;
+        // Left behind by a process that is gone (kill -9 before we started, or a late write of its hook).
+        if (const auto reason =
+                m_registry->endReason(instance.sessionId, known ? known->claudePid : std::nullopt)) {
+            logLine(QStringLiteral("🗑️ Removing session ") + shortSessionId(instance.sessionId) +
+                    QStringLiteral(": ") + *reason);
+            if (deleteSessionFile(instance.sessionId) && m_directoryMonitor)
+                m_directoryMonitor->forget(instance.sessionId);
+            m_hookStates.remove(instance.sessionId);
+            return;
+        }
+    }
+    applyRegistry(instance);
     const bool wasSingle = usesSingleCatView();
     if (!instance.selectedSkinId && m_nextBundledSkinId)
         instance.selectedSkinId = m_nextBundledSkinId();
@@ -155,12 +174,19 @@ void MultiSessionManager::updateSession(SessionInstance instance)
         addSession(std::move(instance));
         return;
     }
+    noteHookState(instance);
+    applyRegistry(instance);
     const ClaudeStatus old = existing->status;
     instance.selectedSkinId = existing->selectedSkinId;
     instance.sessionNumber = existing->sessionNumber;
     const ClaudeStatus status = instance.status;
     m_instances.insert(sessionId, std::move(instance));
     emit instancesChanged();
+    celebrationFollows(sessionId, old, status);
+}
+
+void MultiSessionManager::celebrationFollows(const QString& sessionId, ClaudeStatus old, ClaudeStatus status)
+{
     if (status == ClaudeStatus::completed && old != ClaudeStatus::completed)
         startCelebration(sessionId);
     else if (status != ClaudeStatus::completed && old == ClaudeStatus::completed)
@@ -178,6 +204,8 @@ void MultiSessionManager::removeSession(const QString& sessionId)
     m_celebrations.erase(sessionId);
     removeSessionNumber(sessionId);
     m_processesSeenRunning.remove(sessionId);
+    m_hookStates.remove(sessionId);
+    m_registryStatuses.remove(sessionId);
     dropFromDisplay(sessionId);
     notifyCountChanged(wasSingle);
 }
@@ -305,6 +333,9 @@ void MultiSessionManager::noteProcessAlive(const QString& sessionId)
 
 std::optional<QString> MultiSessionManager::staleReason(const QString& sessionId, const QDateTime& now)
 {
+    // Its process is running, proven by its start time: a long wait at the prompt is no reason.
+    if (m_registry && m_registry->recordFor(sessionId))
+        return std::nullopt;
     const auto known = m_directoryMonitor ? m_directoryMonitor->knownSession(sessionId) : std::nullopt;
     if (known && known->claudePid && m_processProbe) {
         const qint64 pid = *known->claudePid;
@@ -344,6 +375,89 @@ void MultiSessionManager::checkStaleSessions()
             m_directoryMonitor->forget(sessionId);
         removeSession(sessionId);
     }
+}
+
+void MultiSessionManager::setClaudeSessionRegistry(std::unique_ptr<ClaudeSessionRegistry> registry)
+{
+    m_registry = std::move(registry);
+    if (!m_registry)
+        return;
+    // Queued like the monitor's reports, so that they apply after the additions of the same moment.
+    connect(m_registry.get(), &ClaudeSessionRegistry::recordsChanged, this,
+            &MultiSessionManager::followRegistry, Qt::QueuedConnection);
+    connect(
+        m_registry.get(), &ClaudeSessionRegistry::sessionEnded, this,
+        [this](const QString& sessionId, qint64 pid, const QString& reason) {
+            endSession(sessionId, pid, reason);
+        },
+        Qt::QueuedConnection);
+    if (m_isMonitoring)
+        m_registry->start();
+}
+
+void MultiSessionManager::noteHookState(const SessionInstance& instance)
+{
+    m_hookStates.insert(instance.sessionId, HookState{instance.status, instance.lastUpdate});
+}
+
+void MultiSessionManager::applyRegistry(SessionInstance& instance)
+{
+    const auto record = m_registry ? m_registry->recordFor(instance.sessionId) : std::nullopt;
+    const HookState hook =
+        m_hookStates.value(instance.sessionId, HookState{instance.status, instance.lastUpdate});
+    const auto shown = record ? record->shownStatus(hook.status, hook.time) : std::nullopt;
+    if (!shown)
+        return;
+    m_registryStatuses.insert(instance.sessionId, *shown);
+    instance.status = *shown;
+}
+
+void MultiSessionManager::followRegistry()
+{
+    if (!m_registry)
+        return;
+    const QStringList sessionIds = m_instances.keys();
+    for (const QString& sessionId : sessionIds) {
+        const auto record = m_registry->recordFor(sessionId);
+        const auto it = m_instances.find(sessionId);
+        if (!record || it == m_instances.end())
+            continue;
+        const HookState hook = m_hookStates.value(sessionId, HookState{it->status, it->lastUpdate});
+        const auto shown = record->shownStatus(hook.status, hook.time);
+        const auto decided = m_registryStatuses.constFind(sessionId);
+        if (!shown || (decided != m_registryStatuses.constEnd() && *decided == *shown))
+            continue;
+        m_registryStatuses.insert(sessionId, *shown);
+        const ClaudeStatus old = it->status;
+        if (old == *shown)
+            continue;
+        QString screen = ClaudeSessionRecord::screenStatusText(*record->status);
+        if (record->waitingFor)
+            screen += QStringLiteral(" (%1)").arg(escapeControlCharacters(record->waitingFor->left(40)));
+        logLine(QStringLiteral("🔄 Session ") + shortSessionId(sessionId) +
+                QStringLiteral(": Claude Code shows ") + screen + QStringLiteral(" → ") +
+                claudeStatusDisplayName(*shown));
+        it->status = *shown;
+        it->lastUpdate = QDateTime::currentDateTimeUtc();
+        emit instancesChanged();
+        celebrationFollows(sessionId, old, *shown);
+    }
+}
+
+bool MultiSessionManager::endSession(const QString& sessionId, qint64 pid, const QString& reason)
+{
+    if (!m_instances.contains(sessionId))
+        return false;
+    // The hook saw another process write this session since (a resumed session): that one carries on.
+    const auto known = m_directoryMonitor ? m_directoryMonitor->knownSession(sessionId) : std::nullopt;
+    if (known && known->claudePid && *known->claudePid != pid)
+        return false;
+    logLine(QStringLiteral("🗑️ Removing session ") + shortSessionId(sessionId) + QStringLiteral(": ") +
+            reason);
+    if (deleteSessionFile(sessionId) && m_directoryMonitor)
+        m_directoryMonitor->forget(sessionId);
+    removeSession(sessionId);
+    return true;
 }
 
 void MultiSessionManager::setMonitoring(bool monitoring)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Celebration.h"
+#include "ClaudeSessionRegistry.h"
 #include "DirectoryMonitor.h"
 #include "ProcessLiveness.h"
 #include "SessionInstance.h"
@@ -77,6 +78,12 @@ public:
     void setMultiInstanceEnabled(bool enabled);
     void setStaleTimeout(double seconds);
 
+    // Claude Code's own per-process files as a second signal for the sessions that our hook reports:
+    // they tell busy, waiting and idle where no hook fires, and end a session as soon as its process
+    // is gone. Without one, or where its folder says nothing, the hooks alone decide.
+    void setClaudeSessionRegistry(std::unique_ptr<ClaudeSessionRegistry> registry);
+    ClaudeSessionRegistry* claudeSessionRegistry() const { return m_registry.get(); }
+
     // Runs one stale-session check now; the timer runs it every staleCheckInterval while monitoring.
     void checkStaleSessions();
 
@@ -106,6 +113,11 @@ private:
     void noteProcessAlive(const QString& sessionId);
     std::optional<QString> staleReason(const QString& sessionId, const QDateTime& now);
     void setMonitoring(bool monitoring);
+    void noteHookState(const SessionInstance& instance);
+    void applyRegistry(SessionInstance& instance);
+    void followRegistry();
+    bool endSession(const QString& sessionId, qint64 pid, const QString& reason);
+    void celebrationFollows(const QString& sessionId, ClaudeStatus old, ClaudeStatus status);
     void notifyCountChanged(bool wasSingle);
 
     QHash<QString, SessionInstance> m_instances;
@@ -126,6 +138,19 @@ private:
     // counts as proof when it is gone: an id that was never seen running may belong to another pid
     // namespace (Claude Code in a dev container writing into a mounted folder).
     QHash<QString, qint64> m_processesSeenRunning;
+
+    std::unique_ptr<ClaudeSessionRegistry> m_registry;
+    // What our hook last wrote for each session, and when: the registry's idle prompt keeps a
+    // completion that the Stop hook wrote after it.
+    struct HookState
+    {
+        ClaudeStatus status;
+        QDateTime time;
+    };
+    QHash<QString, HookState> m_hookStates;
+    // The state that the registry last decided for each session. A decision is applied once, so that a
+    // celebration that has run out is not started again by an unchanged record.
+    QHash<QString, ClaudeStatus> m_registryStatuses;
 
     CelebrationDurationSource m_celebrationDuration;
     NextBundledSkinIdSource m_nextBundledSkinId;

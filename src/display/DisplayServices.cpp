@@ -22,6 +22,9 @@ DisplayServices::DisplayServices(PreferencesManager& preferences, Options option
         MultiSessionManager::defaultSessionsDirectory(options.home), celebrationDuration,
         [skins = m_skinManager.get()] { return std::optional(skins->nextBundledSkinId()); },
         preferences.multiInstanceEnabled(), preferences.staleSessionTimeout(), options.sessionTiming);
+    m_multiSessionManager->setClaudeSessionRegistry(std::make_unique<ClaudeSessionRegistry>(
+        ClaudeSessionRegistry::defaultDirectory(options.home, options.claudeConfigDirectory),
+        options.sessionTiming.pollInterval));
     MultiSessionManager* sessions = m_multiSessionManager.get();
     QObject::connect(prefs, &PreferencesManager::multiInstanceEnabledChanged, sessions,
                      [prefs, sessions] { sessions->setMultiInstanceEnabled(prefs->multiInstanceEnabled()); });

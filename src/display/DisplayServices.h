@@ -26,6 +26,8 @@ public:
         QString bundledSkinsDirectory = SkinManager::defaultBundledSkinsDirectory();
         QString temporaryDirectory = VideoProcessor::defaultTemporaryDirectory();
         MultiSessionTiming sessionTiming = {};
+        // Claude Code's configuration folder ($CLAUDE_CONFIG_DIR); empty means home's .claude.
+        QString claudeConfigDirectory = {};
     };
 
     DisplayServices(PreferencesManager& preferences, Options options, UsageEventSink track);
