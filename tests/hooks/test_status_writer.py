@@ -63,8 +63,8 @@ class StatusWriterTest(unittest.TestCase):
         ours = ("CLAUDE_PID", "CLAUDE_CODE_SESSION_ATTENDED")
         env = dict({k: v for k, v in os.environ.items() if k not in ours}, HOME=home or self.home, **env)
         stdin = payload if isinstance(payload, bytes) else json.dumps(payload).encode()
-        proc = subprocess.run([sys.executable, *flags, script or self.script] + ([event] if event else []), input=stdin,
-                              capture_output=True, timeout=60, env=env, preexec_fn=preexec)
+        args = [sys.executable, *flags, script or self.script] + ([event] if event else [])
+        proc = subprocess.run(args, input=stdin, capture_output=True, timeout=60, env=env, preexec_fn=preexec)
         # Claude Code may show a hook's output to the model and takes exit code 2 as "block".
         self.assertEqual((proc.returncode, proc.stdout, proc.stderr), (0, b"", b""))
 
@@ -150,6 +150,7 @@ class StatusWriterTest(unittest.TestCase):
             cached = os.listdir(os.path.join(os.path.dirname(script), "__pycache__"))
             self.assertEqual((self.state()[0], [name.split(".")[0] for name in cached]),
                              (expected, ["tabbywatch_hook"]))
+        # Without its module the script does nothing, and above all blocks nothing.
         os.unlink(os.path.join(os.path.dirname(script), "tabbywatch_hook.py"))
         self.hook("UserPromptSubmit", sample("UserPromptSubmit", session_id=SID), script=script)
         self.assertEqual(self.state()[0], "completed")
