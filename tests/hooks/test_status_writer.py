@@ -13,7 +13,8 @@ import types
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-RESOURCES = os.path.join(HERE, "..", "..", "resources")
+SCRIPT = os.path.join(HERE, "..", "..", "resources", "status_writer.py")
+MODULE = os.path.join(os.path.dirname(SCRIPT), "tabbywatch_hook.py")  # where the script does its work
 SAMPLES = os.path.join(HERE, "..", "data", "hook-samples")
 TIMESTAMP = re.compile(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z\Z")
 SID = "11111111-2222-4333-8444-555555555555"
@@ -24,14 +25,6 @@ BY_EVENT = {"PreToolUse": "working", "PostToolUse": "working", "PostToolUseFailu
             "PostCompact": "idle"}
 BY_SAMPLE = {"Notification.idle_prompt": "idle", "Notification.permission_prompt": "needs_input",
              "Stop.with-running-background-subagent": "working"}
-
-
-def install(folder):
-    """The script and its module where the installer puts them; returns the script's path."""
-    os.makedirs(folder)
-    for name in ("status_writer.py", "tabbywatch_hook.py"):
-        shutil.copy(os.path.join(RESOURCES, name), folder)
-    return os.path.join(folder, "status_writer.py")
 
 
 def text(path):
@@ -45,12 +38,6 @@ def sample(name, **changes):
 
 
 class StatusWriterTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        hooks = tempfile.TemporaryDirectory()
-        cls.addClassCleanup(hooks.cleanup)
-        cls.script = install(os.path.join(hooks.name, "hooks"))
-
     def setUp(self):
         tmp = tempfile.TemporaryDirectory()
         self.addCleanup(tmp.cleanup)
@@ -59,12 +46,12 @@ class StatusWriterTest(unittest.TestCase):
         self.session_path = os.path.join(self.dir, "sessions", SID + ".json")
         os.mkdir(self.home)
 
-    def hook(self, event, payload, home=None, preexec=None, script=None, flags=(), **env):
+    def hook(self, event, payload, home=None, preexec=None, script=SCRIPT, flags=(), **env):
         ours = ("CLAUDE_PID", "CLAUDE_CODE_SESSION_ATTENDED")
         env = dict({k: v for k, v in os.environ.items() if k not in ours}, HOME=home or self.home, **env)
         stdin = payload if isinstance(payload, bytes) else json.dumps(payload).encode()
-        args = [sys.executable, *flags, script or self.script] + ([event] if event else [])
-        proc = subprocess.run(args, input=stdin, capture_output=True, timeout=60, env=env, preexec_fn=preexec)
+        proc = subprocess.run([sys.executable, *flags, script] + ([event] if event else []), input=stdin,
+                              capture_output=True, timeout=60, env=env, preexec_fn=preexec)
         # Claude Code may show a hook's output to the model and takes exit code 2 as "block".
         self.assertEqual((proc.returncode, proc.stdout, proc.stderr), (0, b"", b""))
 
@@ -142,21 +129,20 @@ class StatusWriterTest(unittest.TestCase):
                 self.assertEqual(os.stat(status_path).st_ino, inode or os.stat(status_path).st_ino)
 
     def test_the_module_loads_from_its_cache_and_its_absence_blocks_nothing(self):
-        script = install(os.path.join(self.tmp, "hooks"))
+        script, module = shutil.copy(SCRIPT, self.tmp), shutil.copy(MODULE, self.tmp)
         # Cached even where the user turned caches off; -I leaves the script's folder off the path.
         for flags, event, expected in (((), "PreToolUse.Bash", "working"), (("-I",), "Stop", "completed")):
             self.hook(event.split(".")[0], sample(event, session_id=SID), script=script, flags=flags,
                       PYTHONDONTWRITEBYTECODE="1")
-            cached = os.listdir(os.path.join(os.path.dirname(script), "__pycache__"))
-            self.assertEqual((self.state()[0], [name.split(".")[0] for name in cached]),
-                             (expected, ["tabbywatch_hook"]))
+            cached = [name.split(".")[0] for name in os.listdir(os.path.join(self.tmp, "__pycache__"))]
+            self.assertEqual((self.state()[0], cached), (expected, ["tabbywatch_hook"]))
         # Without its module the script does nothing, and above all blocks nothing.
-        os.unlink(os.path.join(os.path.dirname(script), "tabbywatch_hook.py"))
+        os.unlink(module)
         self.hook("UserPromptSubmit", sample("UserPromptSubmit", session_id=SID), script=script)
         self.assertEqual(self.state()[0], "completed")
 
     def test_records_are_written_as_the_json_module_writes_them(self):
-        writer = types.SimpleNamespace(**runpy.run_path(os.path.join(RESOURCES, "tabbywatch_hook.py")))
+        writer = types.SimpleNamespace(**runpy.run_path(MODULE))
         tricky = ["grüß 😀 \u2028", "\x00\x1f\x7f\t", '"\\/\'', "\ud800", "\udfff\ud83d"]
         for value in tricky + [{"k\x01": tricky, "n": [-1, 2 ** 70, 1.5, None, True]}]:
             self.assertEqual(writer.encode(value), json.dumps(value, separators=(",", ":")).encode())
@@ -223,7 +209,7 @@ class StatusWriterTest(unittest.TestCase):
         self.assertEqual((text(outside), self.read(self.session_path)["status"]), ("keep", "working"))
         os.unlink(os.path.join(moved, "status.json"))
         # A pipe never closed: what came in time counts, well within Claude Code's 5 s; past 8 MiB nothing does.
-        with subprocess.Popen([sys.executable, self.script, "Stop"], stdin=subprocess.PIPE,
+        with subprocess.Popen([sys.executable, SCRIPT, "Stop"], stdin=subprocess.PIPE,
                               env=dict(os.environ, HOME=self.home)) as proc:
             proc.stdin.write(json.dumps(sample("Stop", session_id=SID)).encode())
             proc.stdin.flush()
