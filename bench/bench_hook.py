@@ -3,14 +3,16 @@
 
 Runs `/usr/bin/python3 status_writer.py PreToolUse` with a real PreToolUse payload on stdin and
 `/usr/bin/python3 -c pass`, interleaved so that machine noise hits both alike, against a
-throwaway HOME. The system interpreter is named explicitly: a `python3` found on PATH may be a
-version manager's shim that costs more than the hook itself. Prints the medians of CPU time
-(user + system, what the machine pays) and of wall time, and their ratios.
+throwaway HOME that holds the script and its module where the installer puts them. The system
+interpreter is named explicitly: a `python3` found on PATH may be a version manager's shim that
+costs more than the hook itself. Prints the medians of CPU time (user + system, what the machine
+pays) and of wall time, and their ratios.
 """
 
 import argparse
 import os
 import resource
+import shutil
 import statistics
 import subprocess
 import sys
@@ -19,6 +21,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(HERE, "..", "resources", "status_writer.py")
+MODULE = "tabbywatch_hook.py"  # beside the script
 SAMPLE = os.path.join(HERE, "..", "tests", "data", "hook-samples", "PreToolUse.Bash.json")
 
 
@@ -42,9 +45,13 @@ def main():
     opts = parser.parse_args()
     with tempfile.TemporaryDirectory() as home:
         env = dict(os.environ, HOME=home)
-        hook = [opts.python, opts.script, "PreToolUse"]
+        hooks = os.path.join(home, ".claude", "hooks")
+        os.makedirs(hooks)
+        for name in (opts.script, os.path.join(os.path.dirname(opts.script), MODULE)):
+            shutil.copy(name, hooks)
+        hook = [opts.python, os.path.join(hooks, os.path.basename(opts.script)), "PreToolUse"]
         bare = [opts.python, "-c", "pass"]
-        for _ in range(3):  # warm the page cache and create the files once
+        for _ in range(3):  # warm the page cache, create the files and the bytecode cache once
             timed(hook, opts.sample, env)
             timed(bare, opts.sample, env)
         hook_times, bare_times = [], []

@@ -21,7 +21,18 @@ const QString postToolUse = QStringLiteral("PostToolUse");
 const QString notification = QStringLiteral("Notification");
 
 constexpr mode_t scriptMode = 0755;
+constexpr mode_t moduleMode = 0644;
 constexpr int hookTimeoutSeconds = 5;
+const QString moduleName = QStringLiteral("tabbywatch_hook");
+
+// Python's cached bytecode of our module (one per interpreter version), as the script's runs leave it.
+void removeCachedModule(const QString& hooksFolder)
+{
+    QDir cache(hooksFolder + QStringLiteral("/__pycache__"));
+    for (const QString& name : cache.entryList({moduleName + QStringLiteral(".*.pyc")}, QDir::Files))
+        cache.remove(name);
+    QDir(hooksFolder).rmdir(QStringLiteral("__pycache__")); // only when nothing else is cached there
+}
 
 // Claude Code runs the command through /bin/sh: a path with blanks or shell characters in it (a home
 // like "/home/Jane Doe") must be quoted, or the hook would run a different command. Ordinary paths
@@ -152,9 +163,12 @@ const QStringList& HookInstaller::hookEvents()
 HookInstaller::HookInstaller(QString home, QString scriptSourcePath, UsageEventSink track, QObject* parent)
     : QObject(parent),
       m_hookScriptPath(QDir(home).filePath(QStringLiteral(".claude/hooks/status_writer.py"))),
+      m_hookModulePath(QDir(home).filePath(QStringLiteral(".claude/hooks/") + moduleName + ".py")),
       m_settingsPath(QDir(home).filePath(QStringLiteral(".claude/settings.json"))),
       m_sessionsDirectoryPath(QDir(home).filePath(QStringLiteral(".tabbywatch/sessions"))),
-      m_scriptSourcePath(std::move(scriptSourcePath)), m_track(std::move(track))
+      m_scriptSourcePath(std::move(scriptSourcePath)),
+      m_moduleSourcePath(QFileInfo(m_scriptSourcePath).dir().filePath(moduleName + ".py")),
+      m_track(std::move(track))
 {}
 
 HookInstaller::~HookInstaller() = default;
@@ -186,7 +200,7 @@ bool HookInstaller::hooksConfigured() const
 
 bool HookInstaller::scriptHandlesIdlePrompt() const
 {
-    const auto bytes = FileOperations::readFile(m_hookScriptPath);
+    const auto bytes = FileOperations::readFile(m_hookModulePath);
     if (!bytes)
         return false;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -297,15 +311,24 @@ std::expected<void, HookInstallerFailure> HookInstaller::installFiles()
 
 std::expected<void, HookInstallerFailure> HookInstaller::installScript()
 {
-    if (!QFileInfo(m_scriptSourcePath).isFile())
+    if (!QFileInfo(m_scriptSourcePath).isFile() || !QFileInfo(m_moduleSourcePath).isFile())
         return std::unexpected(HookInstallerFailure::of(HookInstallerError::scriptNotFoundInBundle));
     const auto script = FileOperations::readFile(m_scriptSourcePath);
     if (!script)
         return std::unexpected(HookInstallerFailure::fileSystem(script.error()));
+    const auto module = FileOperations::readFile(m_moduleSourcePath);
+    if (!module)
+        return std::unexpected(HookInstallerFailure::fileSystem(module.error()));
 
     // While the settings name the script, Claude Code runs "python3 <script>" on every tool call, and a
     // missing script makes python3 exit 2, which Claude Code takes as a blocking error. So the old
-    // script is never deleted first: the new one is renamed over it.
+    // files are never deleted first: the new ones are renamed over them, the module before the script
+    // that needs it (a script of an earlier version needs none).
+    if (auto replaced = FileOperations::replaceFile(m_hookModulePath, *module, moduleMode); !replaced)
+        return std::unexpected(HookInstallerFailure::fileSystem(replaced.error()));
+    // Python trusts a cache whose source has the same size and modification second: a reinstall within
+    // the second must not leave the old module's code in use.
+    removeCachedModule(QFileInfo(m_hookModulePath).path());
     if (auto replaced = FileOperations::replaceFile(m_hookScriptPath, *script, scriptMode); !replaced)
         return std::unexpected(HookInstallerFailure::fileSystem(replaced.error()));
     if (!QFileInfo(m_hookScriptPath).isExecutable())
@@ -394,10 +417,14 @@ std::expected<void, HookInstallerFailure> HookInstaller::uninstallHooks()
     // The settings go first: if removing the entries fails, the script they name is still there, so
     // Claude Code never runs a hook whose script is missing (python3 would exit 2 and block every tool).
     auto result = removeHookEntries();
-    if (result) {
-        if (auto removed = FileOperations::removeFile(m_hookScriptPath); !removed)
+    for (const QString& file : {m_hookScriptPath, m_hookModulePath}) {
+        if (!result)
+            break;
+        if (auto removed = FileOperations::removeFile(file); !removed)
             result = std::unexpected(HookInstallerFailure::fileSystem(removed.error()));
     }
+    if (result)
+        removeCachedModule(QFileInfo(m_hookModulePath).path());
     if (!result) {
         setInstallationStatus(InstallationStatus::error);
         setStatusMessage(QStringLiteral("❌ Uninstall failed: ") + result.error().description);

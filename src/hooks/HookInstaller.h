@@ -11,7 +11,8 @@
 #include <optional>
 
 // Installs, checks, updates and removes Tabbywatch's hook in Claude Code's per-user settings
-// (~/.claude/settings.json) and the script it runs (~/.claude/hooks/status_writer.py).
+// (~/.claude/settings.json) and the script it runs (~/.claude/hooks/status_writer.py), with the module
+// beside it that does the script's work (tabbywatch_hook.py).
 //
 // Several instances may exist at once (status-bar item, preferences, onboarding); they share only the
 // files. Every call reads the files afresh. The settings file is the user's: it is replaced atomically,
@@ -30,7 +31,7 @@ public:
     static const QStringList& hookEvents();
 
     // home: the user's home as the password database has it (not $HOME); scriptSourcePath: the shipped
-    // status_writer.py; track: where the usage events go.
+    // status_writer.py, with its module beside it; track: where the usage events go.
     explicit HookInstaller(QString home = defaultHomeDirectory(),
                            QString scriptSourcePath = defaultScriptSourcePath(), UsageEventSink track = {},
                            QObject* parent = nullptr);
@@ -44,6 +45,7 @@ public:
     HookCompatibility hookCompatibility() const { return m_hookCompatibility; }
 
     QString hookScriptPath() const { return m_hookScriptPath; }
+    QString hookModulePath() const { return m_hookModulePath; }
     QString settingsPath() const { return m_settingsPath; }
     QString sessionsDirectoryPath() const { return m_sessionsDirectoryPath; }
 
@@ -59,7 +61,8 @@ public:
     // Whether the settings carry a PreToolUse or PostToolUse hook entry, whatever it holds.
     bool hooksConfigured() const;
     HookCompatibility checkCompatibility() const;
-    // Whether the installed script knows Claude Code's idle notification.
+    // Whether the installed hook knows Claude Code's idle notification: its module, where the script's
+    // work is done. A script of an earlier version, which has no module, reads as out of date.
     bool scriptHandlesIdlePrompt() const;
 
 signals:
@@ -90,8 +93,10 @@ private:
     HookCompatibility m_hookCompatibility = HookCompatibility::notInstalled;
 
     const QString m_hookScriptPath;
+    const QString m_hookModulePath;
     const QString m_settingsPath;
     const QString m_sessionsDirectoryPath;
     const QString m_scriptSourcePath;
+    const QString m_moduleSourcePath;
     UsageEventSink m_track;
 };

@@ -18,7 +18,8 @@ QString hookInstallerErrorDescription(HookInstallerError error)
     switch (error) {
     case HookInstallerError::scriptNotFoundInBundle:
         return QStringLiteral(
-            "The hook script status_writer.py is missing from the application's data folder.");
+            "The hook script status_writer.py or its module tabbywatch_hook.py is missing from the "
+            "application's data folder.");
     case HookInstallerError::scriptNotExecutable:
         return QStringLiteral("The installed hook script could not be made executable.");
     case HookInstallerError::settingsVerificationFailed:

@@ -6,7 +6,7 @@
 // The installer's own failures; file-system and JSON problems are not among them.
 enum class HookInstallerError
 {
-    scriptNotFoundInBundle,     // the data folder has no status_writer.py
+    scriptNotFoundInBundle,     // the data folder lacks status_writer.py or its module
     scriptNotExecutable,        // the copied script lacks the run bit after its mode was set
     settingsVerificationFailed, // after writing, settings.json does not show the hook
 };

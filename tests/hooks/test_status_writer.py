@@ -5,6 +5,7 @@ import os
 import re
 import resource
 import runpy
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -13,6 +14,7 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(HERE, "..", "..", "resources", "status_writer.py")
+MODULE = os.path.join(os.path.dirname(SCRIPT), "tabbywatch_hook.py")  # where the script does its work
 SAMPLES = os.path.join(HERE, "..", "data", "hook-samples")
 TIMESTAMP = re.compile(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z\Z")
 SID = "11111111-2222-4333-8444-555555555555"
@@ -44,11 +46,11 @@ class StatusWriterTest(unittest.TestCase):
         self.session_path = os.path.join(self.dir, "sessions", SID + ".json")
         os.mkdir(self.home)
 
-    def hook(self, event, payload, home=None, preexec=None, **env):
+    def hook(self, event, payload, home=None, preexec=None, script=SCRIPT, flags=(), **env):
         ours = ("CLAUDE_PID", "CLAUDE_CODE_SESSION_ATTENDED")
         env = dict({k: v for k, v in os.environ.items() if k not in ours}, HOME=home or self.home, **env)
         stdin = payload if isinstance(payload, bytes) else json.dumps(payload).encode()
-        proc = subprocess.run([sys.executable, SCRIPT] + ([event] if event else []), input=stdin,
+        proc = subprocess.run([sys.executable, *flags, script] + ([event] if event else []), input=stdin,
                               capture_output=True, timeout=60, env=env, preexec_fn=preexec)
         # Claude Code may show a hook's output to the model and takes exit code 2 as "block".
         self.assertEqual((proc.returncode, proc.stdout, proc.stderr), (0, b"", b""))
@@ -126,8 +128,21 @@ class StatusWriterTest(unittest.TestCase):
                 # Rewritten in place: the app keeps watching the file it opened.
                 self.assertEqual(os.stat(status_path).st_ino, inode or os.stat(status_path).st_ino)
 
+    def test_the_module_loads_from_its_cache_and_its_absence_blocks_nothing(self):
+        script, module = shutil.copy(SCRIPT, self.tmp), shutil.copy(MODULE, self.tmp)
+        # Cached even where the user turned caches off; -I leaves the script's folder off the path.
+        for flags, event, expected in (((), "PreToolUse.Bash", "working"), (("-I",), "Stop", "completed")):
+            self.hook(event.split(".")[0], sample(event, session_id=SID), script=script, flags=flags,
+                      PYTHONDONTWRITEBYTECODE="1")
+            cached = [name.split(".")[0] for name in os.listdir(os.path.join(self.tmp, "__pycache__"))]
+            self.assertEqual((self.state()[0], cached), (expected, ["tabbywatch_hook"]))
+        # Without its module the script does nothing, and above all blocks nothing.
+        os.unlink(module)
+        self.hook("UserPromptSubmit", sample("UserPromptSubmit", session_id=SID), script=script)
+        self.assertEqual(self.state()[0], "completed")
+
     def test_records_are_written_as_the_json_module_writes_them(self):
-        writer = types.SimpleNamespace(**runpy.run_path(SCRIPT, run_name="status_writer"))
+        writer = types.SimpleNamespace(**runpy.run_path(MODULE))
         tricky = ["grüß 😀 \u2028", "\x00\x1f\x7f\t", '"\\/\'', "\ud800", "\udfff\ud83d"]
         for value in tricky + [{"k\x01": tricky, "n": [-1, 2 ** 70, 1.5, None, True]}]:
             self.assertEqual(writer.encode(value), json.dumps(value, separators=(",", ":")).encode())

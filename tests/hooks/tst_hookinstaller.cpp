@@ -62,6 +62,7 @@ const QByteArray userSettings =
     userSettingsLayout.arg(",\n    \"PreToolUse\": [{\"matcher\": \"Bash\", \"hooks\": []}]").toUtf8();
 
 const QString realScript = QStringLiteral(TABBYWATCH_SOURCE_DIR "/resources/status_writer.py");
+const QString realModule = QStringLiteral(TABBYWATCH_SOURCE_DIR "/resources/tabbywatch_hook.py");
 using Result = std::expected<void, HookInstallerFailure>;
 
 QByteArray readAll(const QString& path)
@@ -114,6 +115,7 @@ private:
     QString path(const QString& relative) const { return m_home->filePath(relative); }
     QString settingsPath() const { return path(".claude/settings.json"); }
     QString scriptPath() const { return path(".claude/hooks/status_writer.py"); }
+    QString modulePath() const { return path(".claude/hooks/tabbywatch_hook.py"); }
     // The status message gives the reason, which names what stood in the way; no temporary file is left.
     void verifyFailed(const HookInstaller& installer, const Result& result, const QString& named,
                       bool installing = true)
@@ -136,7 +138,8 @@ void TestHookInstaller::checkInstallAndUninstall_data()
 {
     QTest::addColumn<QByteArray>("before");      // null: no settings file; %HOME% stands for the home
     QTest::addColumn<bool>("linked");            // kept in a dotfiles repository and linked into ~/.claude
-    QTest::addColumn<QByteArray>("script");      // the installed script; null: none
+    QTest::addColumn<QByteArray>("script");      // the installed script and its module; null: none
+    QTest::addColumn<bool>("scriptAlone");       // an earlier version's script, which had no module
     QTest::addColumn<QString>("check");          // the status message of a check before anything else
     QTest::addColumn<QString>("installed");      // null: nothing more is done
     QTest::addColumn<QByteArray>("uninstalled"); // null: both refused, installed holds the reason
@@ -146,9 +149,9 @@ void TestHookInstaller::checkInstallAndUninstall_data()
     const char* needsUpdate = "⚠️ Hooks need updating for v0.4.2+ compatibility";
     const auto row = [](const char* name, const QByteArray& before, const char* script, const char* check,
                         const QString& installed = {}, const QByteArray& uninstalled = {},
-                        bool linked = false) {
-        QTest::newRow(name) << before << linked << QByteArray(script) << QString::fromUtf8(check) << installed
-                            << uninstalled;
+                        bool linked = false, bool scriptAlone = false) {
+        QTest::newRow(name) << before << linked << QByteArray(script) << scriptAlone
+                            << QString::fromUtf8(check) << installed << uninstalled;
     };
     const char* idle = "# handles idle_prompt\n";
     const char* ours = R"({"hooks": {"PreToolUse": [], "Notification": [{"matcher": "*"}]}})";
@@ -186,6 +189,10 @@ void TestHookInstaller::checkInstallAndUninstall_data()
     row("one event missing", (all + "}}").toUtf8(), idle, needsUpdate);
     row("all events, * further down", (all + R"(, "PostCompact": null}})").toUtf8(), idle,
         "✅ Hooks are installed and configured");
+    // Earlier versions installed the whole hook as one script: it works, but at twice the cost.
+    row("all events, script alone",
+        QString(twelveEntries).replace("%SCRIPT%", "%HOME%/.claude/hooks/status_writer.py").toUtf8(), idle,
+        needsUpdate, twelveEntries, "{}", false, true);
 
     // Unusable settings are refused and left as they were, byte for byte; to a check they are no settings.
     const QString invalid = QStringLiteral(" is not valid JSON (parse error at line ");
@@ -207,6 +214,7 @@ void TestHookInstaller::checkInstallAndUninstall()
     QFETCH(QByteArray, before);
     QFETCH(bool, linked);
     QFETCH(QByteArray, script);
+    QFETCH(bool, scriptAlone);
     QFETCH(QString, installed);
     QFETCH(QByteArray, uninstalled);
     const QString file = linked ? path("dotfiles/claude-settings.json") : settingsPath();
@@ -217,6 +225,7 @@ void TestHookInstaller::checkInstallAndUninstall()
         QVERIFY(!linked || (QDir().mkpath(path(".claude")) && QFile::link(file, settingsPath())));
     }
     QVERIFY(script.isNull() || writeFile(scriptPath(), script));
+    QVERIFY(script.isNull() || scriptAlone || writeFile(modulePath(), script));
     auto installer = makeInstaller();
     QSignalSpy statusChanged(installer.get(), &HookInstaller::hookStatusChanged);
 
@@ -256,10 +265,11 @@ void TestHookInstaller::checkInstallAndUninstall()
     installer->checkInstallationStatus();
     QCOMPARE(installer->hookCompatibility(), HookCompatibility::compatible);
 
+    QVERIFY(writeFile(path(".claude/hooks/__pycache__/tabbywatch_hook.cpython-311.pyc"), "")); // goes too
     QVERIFY(installer->uninstallHooks().has_value());
     QCOMPARE(readAll(settingsPath()), uninstalled);
     QCOMPARE(QFileInfo(settingsPath()).isSymLink(), linked);
-    QVERIFY(!QFileInfo::exists(scriptPath()));
+    QVERIFY(QDir(path(".claude/hooks")).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
     QCOMPARE(installer->statusMessage(), QStringLiteral("🗑️ Hooks uninstalled"));
     QCOMPARE(statusChanged.count(), 2);
     QCOMPARE(installer->manualConfiguration(),
@@ -271,8 +281,12 @@ void TestHookInstaller::failuresKeepTheOldFiles()
     // A full disk: settings too large to be written again under a 4 KiB file size limit.
     const QString smallScript = path("source/status_writer.py");
     QVERIFY(writeFile(smallScript, "# idle_prompt\n"));
-    QVERIFY(writeFile(settingsPath(), "{\n  \"notes\": \"" + QByteArray(8000, 'x') + "\"\n}\n"));
+    // Without its module the script would do nothing: it is not installed alone.
     auto installer = makeInstaller(smallScript);
+    verifyFailed(*installer, installer->installHooks(), "tabbywatch_hook.py");
+    QVERIFY(!QFileInfo::exists(scriptPath()) &&
+            writeFile(path("source/tabbywatch_hook.py"), "# idle_prompt\n"));
+    QVERIFY(writeFile(settingsPath(), "{\n  \"notes\": \"" + QByteArray(8000, 'x') + "\"\n}\n"));
     QByteArray settings = readAll(settingsPath());
     verifyFailed(*installer, underFileSizeLimit(4096, [&] { return installer->installHooks(); }),
                  settingsPath());
@@ -287,11 +301,11 @@ void TestHookInstaller::failuresKeepTheOldFiles()
     QCOMPARE(readAll(scriptPath()), QByteArray("# idle_prompt\n"));
 
     // Copying a new script fails half-way: the old one must stay whole, or every tool call would be blocked.
-    QVERIFY(QFileInfo(realScript).size() > 1024);
+    QVERIFY(QFileInfo(realModule).size() > 1024);
     installer = makeInstaller();
     verifyFailed(*installer, underFileSizeLimit(1024, [&] { return installer->installHooks(); }),
-                 scriptPath());
-    QCOMPARE(readAll(scriptPath()), QByteArray("# idle_prompt\n"));
+                 modulePath());
+    QCOMPARE(readAll(scriptPath()) + readAll(modulePath()), QByteArray("# idle_prompt\n# idle_prompt\n"));
     QCOMPARE(readAll(settingsPath()), settings);
 }
 
