@@ -226,7 +226,8 @@ void TestAnalyticsManager::eachOutcomeIsLoggedOnce()
 void TestAnalyticsManager::hookInstallerIsWiredToAnalyticsAndNotifications()
 {
     const QString script = m_dir->filePath("status_writer.py");
-    QVERIFY(TestFiles::replaceByRename(script, "# idle_prompt\n"));
+    QVERIFY(TestFiles::replaceByRename(script, "import tabbywatch_hook\n"));
+    QVERIFY(TestFiles::replaceByRename(m_dir->filePath("tabbywatch_hook.py"), "# idle_prompt\n"));
     const QString home = m_dir->filePath("home");
     LogCapture log;
     ApplicationServices services(
