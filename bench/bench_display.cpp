@@ -4,6 +4,7 @@
 //    fresh process; CPU as a ratio to one cat, memory to the hidden panel;
 //  - the time from a rewrite of status.json to the first frame of the new state's video on screen,
 //    against the time to the status manager's change in the same run as the baseline;
+//  - with --load SESSIONS SECONDS: sessions driven through the real hook, one event per second each;
 //  - the longest stall of the GUI thread while a cat is told a new state before the previous video is
 //    ready, and while a cat that is still preparing goes away.
 #include "ApplicationServices.h"
@@ -11,6 +12,8 @@
 #include "FloatingPanelController.h"
 #include "ProcessMeasures.h"
 #include "RenderingBackend.h"
+#include "SessionListModel.h"
+#include "VideoPicture.h"
 #include "VideoPlayerManager.h"
 
 #include <QDir>
@@ -30,6 +33,7 @@
 #include <vector>
 
 namespace {
+QElapsedTimer sinceStart;
 constexpr int measureSeconds = 30;
 constexpr int warmUpSeconds = 5;
 
@@ -171,7 +175,14 @@ int runLatency()
     FloatingPanelController controller(*services);
     controller.setupFloatingPanel();
     FloatingPanel* panel = controller.floatingPanel();
+    double firstPicture = -1;
+    QObject::connect(panel, &QQuickWindow::frameSwapped, panel, [&] {
+        auto* cat = panel->rootObject()->findChild<VideoPlayerManager*>();
+        if (firstPicture < 0 && cat && cat->output() && cat->output()->hasPicture())
+            firstPicture = double(sinceStart.nsecsElapsed()) / 1e6;
+    });
     wait(3000);
+    std::printf("program start -> first picture on screen: %.0f ms\n", firstPicture);
     auto players = panel->rootObject()->findChildren<VideoPlayerManager*>();
     if (players.size() != 1) {
         std::printf("expected one cat, found %d\n", int(players.size()));
@@ -223,6 +234,103 @@ int runLatency()
         "status.json rewrite -> new video on screen: median %.1f ms, max %.1f ms; %.2f x the baseline\n",
         median(latency.onScreen), maximum(latency.onScreen),
         median(latency.onScreen) / std::max(0.001, median(latency.status)));
+    return 0;
+}
+
+double percentile(std::vector<double> values, double share)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[std::min(values.size() - 1, size_t(double(values.size()) * share))];
+}
+
+double realtimeSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// Many sessions through the real hook: how long the GUI thread is held up, and how long a session
+// file's change takes to reach the screen (its modification time to the next frame drawn after its
+// cat's row changed), against the time to the row change itself as the baseline.
+int runLoad(int sessions, int seconds)
+{
+    Home home;
+    home.writeStatus("idle");
+    auto services = home.services();
+    services->preferences().setWindowSize(100);
+    services->preferences().setLayoutMode(LayoutMode::grid);
+    FloatingPanelController controller(*services);
+    controller.setupFloatingPanel();
+    FloatingPanel* panel = controller.floatingPanel();
+    SessionListModel& model = services->display().sessions();
+    const QString folder = home.path(QStringLiteral("home/.tabbywatch/sessions/"));
+
+    std::vector<double> pending, toRow, toScreen;
+    auto modified = [&](int row) {
+        const QString id = model.data(model.index(row), SessionListModel::SessionIdRole).toString();
+        const QFileInfo file(folder + id + QStringLiteral(".json"));
+        const double changed = double(file.lastModified().toMSecsSinceEpoch()) / 1000.0;
+        const double now = realtimeSeconds();
+        if (file.exists() && now - changed < 10) {
+            toRow.push_back((now - changed) * 1000);
+            pending.push_back(changed);
+        }
+    };
+    QObject::connect(&model, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& from, const QModelIndex& to) {
+                         for (int row = from.row(); row <= to.row(); ++row)
+                             modified(row);
+                     });
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int last) {
+        for (int row = first; row <= last; ++row)
+            modified(row);
+    });
+    QObject::connect(panel, &QQuickWindow::frameSwapped, panel, [&] {
+        const double now = realtimeSeconds();
+        for (double changed : pending)
+            toScreen.push_back((now - changed) * 1000);
+        pending.clear();
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    double last = 0;
+    std::vector<double> gaps;
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        const double now = double(clock.nsecsElapsed()) / 1e6;
+        gaps.push_back(now - last);
+        last = now;
+    });
+    watchdog.start(5);
+    QProcess driver;
+    driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    driver.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(TABBYWATCH_SOURCE_DIR "/bench/load_hooks.py"),
+                  home.path(QStringLiteral("home")), QString::number(sessions), QString::number(seconds)});
+    QEventLoop loop;
+    QObject::connect(&driver, &QProcess::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    wait(2000);
+    const double cpu = cpuSeconds() / (double(clock.elapsed()) / 1000.0);
+    std::printf("%s", driver.readAllStandardOutput().constData());
+    std::printf("%d sessions, 1 event/s each for %d s; cats on the panel at the end: %d\n", sessions, seconds,
+                int(panel->rootObject()->findChildren<VideoPlayerManager*>().size()));
+    std::printf(
+        "GUI thread, gaps of a 5 ms timer: median %.1f ms, 99.9th %.1f ms, longest %.1f ms, over 50 ms: %d\n",
+        median(gaps), percentile(gaps, 0.999), maximum(gaps),
+        int(std::count_if(gaps.begin(), gaps.end(), [](double gap) { return gap > 50; })));
+    std::printf(
+        "session file written -> row changed (baseline): median %.1f ms, 99th %.1f ms (%zu changes)\n",
+        median(toRow), percentile(toRow, 0.99), toRow.size());
+    std::printf("session file written -> on screen: median %.1f ms, 99th %.1f ms, max %.1f ms; 99th %.2f x "
+                "the baseline\n",
+                median(toScreen), percentile(toScreen, 0.99), maximum(toScreen),
+                percentile(toScreen, 0.99) / std::max(0.001, percentile(toRow, 0.99)));
+    std::printf(
+        "program CPU %.0f %% of a core, RSS %.1f MiB, threads %d\n", cpu * 100, residentMiB(),
+        int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()));
     return 0;
 }
 
@@ -325,6 +433,7 @@ const char* backendName()
 
 int main(int argc, char* argv[])
 {
+    sinceStart.start();
     QGuiApplication app(argc, argv);
     // As the program does; QSG_RHI_BACKEND=opengl measures OpenGL instead.
     RenderingBackend::chooseForThisMachine(QProcessEnvironment::systemEnvironment());
@@ -335,6 +444,8 @@ int main(int argc, char* argv[])
         return runLatency();
     if (arguments.contains(QStringLiteral("--stalls")))
         return runStalls();
+    if (arguments.size() == 4 && arguments[1] == u"--load")
+        return runLoad(arguments[2].toInt(), arguments[3].toInt());
 
     std::printf("platform %s, Qt Quick scene graph %s\n", qPrintable(QGuiApplication::platformName()),
                 backendName());

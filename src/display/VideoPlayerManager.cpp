@@ -130,10 +130,13 @@ void VideoPlayerManager::take(Clip& clip)
         handleFailed(source, source->failureReason());
         return;
     }
-    disconnect(source, &FrameSource::failed, this, nullptr); // taken before by this cat
+    disconnect(source, nullptr, this, nullptr); // taken before by this cat
     connect(source, &FrameSource::failed, this,
             [this, source](const QString& reason) { handleFailed(source, reason); });
-    m_pacer.wake(); // it may be running already, with a frame to show at once
+    // A new clip is shown the moment its first frame is ready, not a frame tick later.
+    connect(source, &FrameSource::firstFrameReady, this, &VideoPlayerManager::onTick);
+    if (source->frameNumber() > 0)
+        onTick(); // shared and running already
 }
 
 void VideoPlayerManager::handleFailed(FrameSource* source, const QString& reason)

@@ -1,6 +1,8 @@
 #include "LogCapture.h"
 #include "MultiSessionManager.h"
 #include "SessionListModel.h"
+#include "StatusManager.h"
+#include "StatusViewModel.h"
 #include "TestFiles.h"
 
 #include <QAbstractItemModelTester>
@@ -27,6 +29,7 @@ private slots:
     void rowsFollowTheDisplayOrder();
     void stateChangeUpdatesTheRowInPlace();
     void newSkinRebuildsOnlyThatCat();
+    void oneCatForSeveralSessionsShowsTheMostUrgent();
 
 private:
     void write(const QString& id, const QString& status, const QString& cwd);
@@ -150,3 +153,24 @@ void TestSessionListModel::newSkinRebuildsOnlyThatCat()
 
 QTEST_GUILESS_MAIN(TestSessionListModel)
 #include "tst_sessionlistmodel.moc"
+
+void TestSessionListModel::oneCatForSeveralSessionsShowsTheMostUrgent()
+{
+    // status.json says what the last hook wrote; one session alone is what status.json shows.
+    StatusManager statusFile(m_home->filePath("status.json"), [] { return 5.0; });
+    StatusViewModel cat(statusFile, *m_manager);
+    write("a", "working", "/w/api");
+    m_manager->startMonitoring();
+    QTRY_COMPARE(m_model->rowCount(), 1);
+    QCOMPARE(cat.status(), ClaudeStatus::idle);
+    const QList<std::tuple<QString, QString, ClaudeStatus>> steps{
+        {"b", "idle", ClaudeStatus::working},
+        {"b", "needs_input", ClaudeStatus::needsInput},
+        {"b", "completed", ClaudeStatus::working},
+        {"a", "idle", ClaudeStatus::completed},
+    };
+    for (const auto& [id, status, shown] : steps) {
+        write(id, status, "/w/" + id);
+        QTRY_COMPARE(cat.status(), shown);
+    }
+}
