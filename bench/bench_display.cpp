@@ -4,12 +4,14 @@
 //    fresh process; CPU as a ratio to one cat, memory to the hidden panel;
 //  - the time from a rewrite of status.json to the first frame of the new state's video on screen,
 //    against the time to the status manager's change in the same run as the baseline;
+//  - with --many: one cat, twelve sharing sources, twelve with different clips, none again;
 //  - with --load SESSIONS SECONDS: sessions driven through the real hook, one event per second each;
 //  - the longest stall of the GUI thread while a cat is told a new state before the previous video is
 //    ready, and while a cat that is still preparing goes away.
 #include "ApplicationServices.h"
 #include "FloatingPanel.h"
 #include "FloatingPanelController.h"
+#include "FrameSourceRegistry.h"
 #include "ProcessMeasures.h"
 #include "RenderingBackend.h"
 #include "SessionListModel.h"
@@ -28,8 +30,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -80,10 +84,13 @@ struct Home
 
     QString path(const QString& relative) const { return dir.filePath(relative); }
 
-    void writeSessions(int count)
+    // States cycle through the four unless `only` names one.
+    void writeSessions(int count, const char* only = nullptr)
     {
         QDir().mkpath(path(QStringLiteral("home/.tabbywatch/sessions")));
         const char* states[] = {"working", "idle", "needs_input", "completed"};
+        if (only)
+            std::fill(std::begin(states), std::end(states), only);
         for (int i = 0; i < count; ++i) {
             const QString id = QStringLiteral("bench-session-%1").arg(i);
             const QJsonObject record{{"session_id", id},
@@ -243,6 +250,29 @@ double percentile(std::vector<double> values, double share)
     return values.empty() ? 0 : values[std::min(values.size() - 1, size_t(double(values.size()) * share))];
 }
 
+// Milliseconds the calling thread has run, and waited to run, since it started.
+std::array<double, 2> threadSchedule()
+{
+    QFile file(QStringLiteral("/proc/thread-self/schedstat"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {0, 0};
+    const QList<QByteArray> fields = file.readAll().split(' ');
+    return {fields.value(0).toDouble() / 1e6, fields.value(1).toDouble() / 1e6};
+}
+
+// Cats drawn on the panel (their pictures live in view delegates, not under the root object).
+int catsShown(QQuickWindow* window)
+{
+    int cats = 0;
+    std::function<void(QQuickItem*)> visit = [&](QQuickItem* item) {
+        cats += qobject_cast<VideoPicture*>(item) != nullptr;
+        for (QQuickItem* child : item->childItems())
+            visit(child);
+    };
+    visit(window->contentItem());
+    return cats;
+}
+
 double realtimeSeconds()
 {
     timespec now{};
@@ -293,15 +323,24 @@ int runLoad(int sessions, int seconds)
         pending.clear();
     });
 
+    // Each gap is split, from the scheduler's own figures for the GUI thread, into time spent running
+    // (busy), waiting for a core (the machine is loaded), and the rest: the thread was asleep although
+    // its timer was due, that is, blocked on something.
     QElapsedTimer clock;
     clock.start();
     double last = 0;
-    std::vector<double> gaps;
+    std::array<double, 2> lastSched = threadSchedule();
+    std::vector<double> gaps, busy, blocked;
     QTimer watchdog;
     QObject::connect(&watchdog, &QTimer::timeout, [&] {
         const double now = double(clock.nsecsElapsed()) / 1e6;
-        gaps.push_back(now - last);
+        const std::array<double, 2> sched = threadSchedule();
+        const double gap = now - last, running = sched[0] - lastSched[0], queued = sched[1] - lastSched[1];
+        gaps.push_back(gap);
+        busy.push_back(running);
+        blocked.push_back(std::max(0.0, gap - 5 - running - queued));
         last = now;
+        lastSched = sched;
     });
     watchdog.start(5);
     QProcess driver;
@@ -316,11 +355,16 @@ int runLoad(int sessions, int seconds)
     const double cpu = cpuSeconds() / (double(clock.elapsed()) / 1000.0);
     std::printf("%s", driver.readAllStandardOutput().constData());
     std::printf("%d sessions, 1 event/s each for %d s; cats on the panel at the end: %d\n", sessions, seconds,
-                int(panel->rootObject()->findChildren<VideoPlayerManager*>().size()));
-    std::printf(
-        "GUI thread, gaps of a 5 ms timer: median %.1f ms, 99.9th %.1f ms, longest %.1f ms, over 50 ms: %d\n",
-        median(gaps), percentile(gaps, 0.999), maximum(gaps),
-        int(std::count_if(gaps.begin(), gaps.end(), [](double gap) { return gap > 50; })));
+                catsShown(panel));
+    auto over50 = [](const std::vector<double>& values) {
+        return int(std::count_if(values.begin(), values.end(), [](double value) { return value > 50; }));
+    };
+    for (const auto& [label, values] :
+         {std::pair{"gaps of a 5 ms timer", &gaps},
+          {"  of which running", &busy},
+          {"  of which blocked (neither running nor waiting for a core)", &blocked}})
+        std::printf("GUI thread, %s: median %.1f ms, 99.9th %.1f ms, longest %.1f ms, over 50 ms: %d\n",
+                    label, median(*values), percentile(*values, 0.999), maximum(*values), over50(*values));
     std::printf(
         "session file written -> row changed (baseline): median %.1f ms, 99th %.1f ms (%zu changes)\n",
         median(toRow), percentile(toRow, 0.99), toRow.size());
@@ -331,6 +375,56 @@ int runLoad(int sessions, int seconds)
     std::printf(
         "program CPU %.0f %% of a core, RSS %.1f MiB, threads %d\n", cpu * 100, residentMiB(),
         int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()));
+    return 0;
+}
+
+// Cats coming and going in the grid: CPU and memory for one cat, twelve cats sharing sources (all
+// working) and twelve showing different clips, then once they have all left again.
+int runMany()
+{
+    Home home;
+    home.writeStatus("idle");
+    home.writeSessions(1, "working");
+    auto services = home.services();
+    services->preferences().setWindowSize(100);
+    services->preferences().setLayoutMode(LayoutMode::grid);
+    FloatingPanelController controller(*services);
+    controller.setupFloatingPanel();
+    FloatingPanel* panel = controller.floatingPanel();
+    auto measure = [&](const char* label) {
+        wait(5000);
+        const double before = cpuSeconds();
+        QElapsedTimer clock;
+        clock.start();
+        wait(10000);
+        const double cpu = (cpuSeconds() - before) / (double(clock.elapsed()) / 1000.0);
+        const int cats = catsShown(panel);
+        const int sources = FrameSourceRegistry::shared().sourceCount();
+        std::printf("%-34s cats %2d sources %2d  CPU %5.1f %%  RSS %6.1f MiB\n", label, cats, sources,
+                    cpu * 100, residentMiB());
+        return std::tuple{cats, sources, cpu, residentMiB()};
+    };
+    const auto [oneCats, oneSources, oneCpu, oneRss] = measure("1 cat at 100 (baseline)");
+    home.writeSessions(12, "working");
+    const auto [sharedCats, sharedSources, sharedCpu, sharedRss] = measure("12 cats, all working");
+    home.writeSessions(12);
+    const auto [mixedCats, mixedSources, mixedCpu, mixedRss] = measure("12 cats, four states");
+    QDir(home.path(QStringLiteral("home/.tabbywatch/sessions"))).removeRecursively();
+    QDir().mkpath(home.path(QStringLiteral("home/.tabbywatch/sessions")));
+    const auto [leftCats, leftSources, leftCpu, leftRss] = measure("all sessions gone");
+    auto perCat = [&](int cats, int sources, double rss) {
+        return std::pair{(rss - oneRss) / std::max(1, cats - oneCats), sources};
+    };
+    for (const auto& [label, cats, sources, cpu, rss] :
+         {std::tuple{"all working", sharedCats, sharedSources, sharedCpu, sharedRss},
+          std::tuple{"four states", mixedCats, mixedSources, mixedCpu, mixedRss}}) {
+        const auto [growth, distinct] = perCat(cats, sources, rss);
+        std::printf(
+            "%s: RSS +%.1f MiB per added cat; CPU %.2f x one cat for %d sources (%.2f x per source)\n", label,
+            growth, cpu / std::max(1e-6, oneCpu), distinct,
+            cpu / std::max(1e-6, oneCpu) / std::max(1, distinct));
+    }
+    std::printf("after they left: RSS %.2f x one cat\n", leftRss / std::max(1e-6, oneRss));
     return 0;
 }
 
@@ -444,6 +538,8 @@ int main(int argc, char* argv[])
         return runLatency();
     if (arguments.contains(QStringLiteral("--stalls")))
         return runStalls();
+    if (arguments.contains(QStringLiteral("--many")))
+        return runMany();
     if (arguments.size() == 4 && arguments[1] == u"--load")
         return runLoad(arguments[2].toInt(), arguments[3].toInt());
 
