@@ -4,6 +4,7 @@
 #include "FrameSource.h"
 #include "FrameSourceRegistry.h"
 #include "Log.h"
+#include "SkinRendition.h"
 #include "VideoPicture.h"
 
 #include <QFileInfo>
@@ -123,7 +124,8 @@ void VideoPlayerManager::acquireSources()
 
 void VideoPlayerManager::take(Clip& clip)
 {
-    clip.source = m_registry.acquire(clip.url.toLocalFile(), wantedSize());
+    clip.source =
+        m_registry.acquire(SkinRendition::pathFor(clip.url.toLocalFile(), wantedSize()), wantedSize());
     clip.shownFrame = 0;
     FrameSource* source = clip.source.get();
     if (source->hasFailed()) {

@@ -3,6 +3,7 @@
 #include "GstSupport.h"
 #include "Log.h"
 #include "MediaPipeline.h"
+#include "SkinRendition.h"
 #include "VideoEncoding.h"
 #include "VideoGeometry.h"
 
@@ -328,6 +329,20 @@ void VideoProcessor::processVideo(const QString& source, const QString& output, 
 void VideoProcessor::finishProcessing(Result result)
 {
     m_tracker->setTarget(0.95, ProcessingStage::finalizing);
+    if (result) {
+        // The small copy is an extra: without it the clip is decoded in full, so its failure is not
+        // the import's.
+        const QString clip = *result;
+        makeSmallCopy(
+            clip, SkinRendition::smallPath(clip), [](double) {},
+            [this, result](const Result&) {
+                QTimer::singleShot(finalizingPauseMs, this, [this, result] {
+                    m_tracker->stop();
+                    deliver(std::exchange(m_processCompletion, nullptr), result);
+                });
+            });
+        return;
+    }
     QTimer::singleShot(finalizingPauseMs, this, [this, result = std::move(result)] {
         m_tracker->stop();
         deliver(std::exchange(m_processCompletion, nullptr), result);
@@ -449,6 +464,38 @@ void VideoProcessor::cropToSquare(const QString& source, const QString& output, 
             },
         };
         encode(source, output, *info, steps, progress, completion);
+    });
+}
+
+void VideoProcessor::makeSmallCopy(const QString& source, const QString& output, ProgressHandler progress,
+                                   Completion completion)
+{
+    probe(source, false, [=, this](const MediaProbe::Result& info) {
+        const QSize upright = info ? uprightSize(*info) : QSize();
+        if (!info || upright.width() <= SkinRendition::smallSide ||
+            upright.height() <= SkinRendition::smallSide) {
+            QFile::remove(output); // none needed, and none of an earlier clip may stay
+            completion(std::unexpected(error(noVideoTrackFound)));
+            return;
+        }
+        const auto centre = VideoGeometry::squareCrop(upright);
+        const VideoGeometry::SquareCrop whole{centre ? centre->kept : QRect(QPoint(0, 0), upright),
+                                              SkinRendition::smallSide};
+        const Encode steps{
+            "small copy",
+            failedToCreateCropExportSession,
+            failedToCreateCompositionTrack,
+            noVideoTrackFound,
+            false,
+            QStringLiteral("⚠️ Small copy failed: "),
+            QStringLiteral("✅ Small copy made: ") + fileName(output),
+            [upright, whole](EncodeGraph& graph) { return addCrop(graph, upright, whole); },
+        };
+        encode(source, output, *info, steps, progress, [output, completion](Result result) {
+            if (!result)
+                QFile::remove(output);
+            completion(std::move(result));
+        });
     });
 }
 

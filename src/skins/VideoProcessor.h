@@ -68,6 +68,11 @@ public:
     void cropToSquare(const QString& source, const QString& output, ProgressHandler progress,
                       Completion completion);
 
+    // A copy of a square clip scaled down to SkinRendition::smallSide, for small pictures; fails,
+    // leaving no file, when the clip is that small already.
+    void makeSmallCopy(const QString& source, const QString& output, ProgressHandler progress,
+                       Completion completion);
+
     // The first frame, upright; a null image when none could be decoded.
     void generateThumbnail(const QString& path, std::function<void(QImage)> completion);
     static QImage generateThumbnailBlocking(const QString& path);

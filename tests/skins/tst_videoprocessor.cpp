@@ -192,7 +192,8 @@ void TestVideoProcessor::turnedLargeFileIsCompressedThenCropped()
     QVERIFY2(result, qPrintable(result ? QString() : result.error().description));
     QCOMPARE(log.lines().first(), "📦 Compressing large video: phone.mov");
     QVERIFY(log.lines()[1].startsWith("✅ Video compressed: phone.mov → compressed-"));
-    QCOMPARE(log.lines().last(), "✅ Video cropped to square: idle.mp4");
+    QCOMPARE(log.lines().mid(log.lines().size() - 2),
+             (QStringList{"✅ Video cropped to square: idle.mp4", "✅ Small copy made: idle@240.mp4"}));
     QStringList stages;
     std::ranges::unique_copy(m_reports | std::views::values, std::back_inserter(stages));
     QCOMPARE(stages, (QStringList{"Validating video...", "Compressing video...", "Cropping to square...",
@@ -208,6 +209,12 @@ void TestVideoProcessor::turnedLargeFileIsCompressedThenCropped()
     QVERIFY(similar(frame.pixel(20, 20), qRgb(191, 191, 0)) &&
             similar(frame.pixel(1060, 20), qRgb(191, 191, 0)));
     QVERIFY(similar(frame.pixel(540, 1060), qRgb(191, 0, 0)));
+    // The small copy shows the same picture.
+    QVERIFY(TestMedia::makeClip(png, "filesrc location=" + path("idle@240.mp4") +
+                                         " ! decodebin ! videoconvert ! pngenc snapshot=true"));
+    const QImage small(png);
+    QCOMPARE(small.size(), QSize(240, 240));
+    QVERIFY(similar(small.pixel(5, 5), qRgb(191, 191, 0)) && similar(small.pixel(120, 235), qRgb(191, 0, 0)));
 
     // A crop that cannot write still passes through the finalizing stage and leaves no intermediate.
     const auto failed = process(source, path("no/such/folder/out.mp4"));
@@ -226,7 +233,8 @@ void TestVideoProcessor::nearSquareIsCopiedUnchanged()
     LogCapture log;
     QCOMPARE(process(source, output), VideoProcessor::Result(output));
     QCOMPARE(contents(output), original);
-    QCOMPARE(log.lines(), QStringList{"✅ Video already square, skipping crop"});
+    QCOMPARE(log.lines(),
+             (QStringList{"✅ Video already square, skipping crop", "✅ Small copy made: copy@240.mp4"}));
     // Onto itself: nothing to copy, the file stays as it is.
     QCOMPARE(process(source, source), VideoProcessor::Result(source));
     QCOMPARE(contents(source), original);

@@ -8,6 +8,7 @@
 #include "FrameEncoder.h"
 #include "Skin.h"
 #include "SkinMetadata.h"
+#include "SkinRendition.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -80,9 +81,17 @@ bool writeSkin(const BundledSkin& skin, const QString& skinsFolder)
                                  [&, state = state](int index) {
                                      return painter.frame(state, double(index) / loopFrames, frameSize);
                                  });
-        if (!result) {
-            std::fprintf(stderr, "encoding failed: %s\n", qPrintable(result.error().description));
-            return false;
+        // The small copy is drawn at its own size rather than scaled from the full one.
+        const auto small = FrameEncoder::encode(
+            SkinRendition::smallPath(folder.filePath(fileName)), SkinRendition::smallSide, frameRate,
+            loopFrames, settings, [&, state = state](int index) {
+                return painter.frame(state, double(index) / loopFrames, SkinRendition::smallSide);
+            });
+        for (const auto& outcome : {result, small}) {
+            if (!outcome) {
+                std::fprintf(stderr, "encoding failed: %s\n", qPrintable(outcome.error().description));
+                return false;
+            }
         }
     }
     if (!painter.thumbnail(thumbnailSize).save(folder.filePath(QStringLiteral("thumbnail.png"))))
