@@ -44,6 +44,14 @@ void SkinCreator::setSkinName(const QString& name)
     emit inputsChanged();
 }
 
+QStringList SkinCreator::videoNames() const
+{
+    QStringList names;
+    for (const QUrl& url : m_videos)
+        names.append(url.fileName());
+    return names;
+}
+
 bool SkinCreator::canCreate() const
 {
     // Any character counts, a lone space too.

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
@@ -19,8 +20,8 @@ class SkinCreator : public QObject
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QString skinName READ skinName WRITE setSkinName NOTIFY inputsChanged)
-    // Idle, working, needs input, completed; an empty URL where none is chosen yet.
-    Q_PROPERTY(QList<QUrl> videos READ videos NOTIFY inputsChanged)
+    // The chosen files' names for idle, working, needs input, completed; empty where none is chosen.
+    Q_PROPERTY(QStringList videoNames READ videoNames NOTIFY inputsChanged)
     Q_PROPERTY(bool canCreate READ canCreate NOTIFY inputsChanged)
     // An import started here runs.
     Q_PROPERTY(bool isCreating READ isCreating NOTIFY isCreatingChanged)
@@ -56,7 +57,7 @@ public:
 
     QString skinName() const { return m_skinName; }
     void setSkinName(const QString& name);
-    QList<QUrl> videos() const { return m_videos; }
+    QStringList videoNames() const;
     bool canCreate() const;
     bool isCreating() const { return m_isCreating; }
     bool importRunning() const;

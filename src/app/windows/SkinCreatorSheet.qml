@@ -3,7 +3,6 @@ import QtQuick.Controls.Fusion
 import QtQuick.Dialogs
 import QtQuick.Layouts
 import QtQuick.Window
-import Tabbywatch
 import Tabbywatch.Windows
 
 // "Create Custom Skin": a name and four videos, then the import with its progress. A window of its
@@ -100,27 +99,45 @@ Window {
                         wrapMode: Text.Wrap
                     }
                 }
-                Repeater {
-                    model: [
-                        { title: "Idle State", description: "Plays when Claude Code is idle",
-                          symbol: "moon.zzz", tint: "green" },
-                        { title: "Working State", description: "Plays when Claude Code is working",
-                          symbol: "hammer", tint: "blue" },
-                        { title: "Needs Input State", description: "Plays when Claude Code needs your input",
-                          symbol: "hand.raised", tint: "yellow" },
-                        { title: "Completed State", description: "Plays when tasks are completed",
-                          symbol: "checkmark.circle", tint: "purple" }
-                    ]
-                    VideoUploadSection {
-                        required property var modelData
-                        Layout.fillWidth: true
-                        creator: sheet.creator
-                        title: modelData.title
-                        description: modelData.description
-                        symbol: modelData.symbol
-                        tint: modelData.tint
-                        onChooseRequested: fileDialog.chooseFor(index, title)
-                    }
+                VideoUploadSection {
+                    Layout.fillWidth: true
+                    creator: sheet.creator
+                    index: 0
+                    title: "Idle State"
+                    description: "Plays when Claude Code is idle"
+                    symbol: "moon.zzz"
+                    tint: "green"
+                    onChooseRequested: (index, title) => fileDialog.chooseFor(index, title)
+                }
+                VideoUploadSection {
+                    Layout.fillWidth: true
+                    creator: sheet.creator
+                    index: 1
+                    title: "Working State"
+                    description: "Plays when Claude Code is working"
+                    symbol: "hammer"
+                    tint: "blue"
+                    onChooseRequested: (index, title) => fileDialog.chooseFor(index, title)
+                }
+                VideoUploadSection {
+                    Layout.fillWidth: true
+                    creator: sheet.creator
+                    index: 2
+                    title: "Needs Input State"
+                    description: "Plays when Claude Code needs your input"
+                    symbol: "hand.raised"
+                    tint: "yellow"
+                    onChooseRequested: (index, title) => fileDialog.chooseFor(index, title)
+                }
+                VideoUploadSection {
+                    Layout.fillWidth: true
+                    creator: sheet.creator
+                    index: 3
+                    title: "Completed State"
+                    description: "Plays when tasks are completed"
+                    symbol: "checkmark.circle"
+                    tint: "purple"
+                    onChooseRequested: (index, title) => fileDialog.chooseFor(index, title)
                 }
                 Item { implicitHeight: 4 }
             }

@@ -40,6 +40,7 @@ QVariantList SkinLibrary::skins(bool custom) const
                                        QDir(folder).filePath(skin.videoFileName(ClaudeStatus::idle)));
         list.append(QVariantMap{{QStringLiteral("id"), skin.idText()},
                                 {QStringLiteral("name"), skin.name},
+                                {QStringLiteral("custom"), custom},
                                 {QStringLiteral("thumbnail"), thumbnail}});
     }
     return list;

@@ -14,8 +14,8 @@ class SkinLibrary : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    // Each a list of {id, name, thumbnail}, in the manager's order; thumbnail is an image URL read off
-    // the GUI thread.
+    // Each a list of {id, name, custom, thumbnail}, in the manager's order; thumbnail is an image URL read
+    // off the GUI thread.
     Q_PROPERTY(QVariantList bundledSkins READ bundledSkins NOTIFY skinsChanged)
     Q_PROPERTY(QVariantList customSkins READ customSkins NOTIFY skinsChanged)
 

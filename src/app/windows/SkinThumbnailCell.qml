@@ -25,7 +25,8 @@ AbstractButton {
     ToolTip.visible: hovered
     ToolTip.delay: 700
 
-    contentItem: Column {
+    // Children rather than the deferred contentItem, which cannot hold ids.
+    Column {
         id: column
         spacing: 8
 

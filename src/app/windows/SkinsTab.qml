@@ -17,7 +17,32 @@ ScrollView {
 
     objectName: "skinsTab"
 
+    function confirmDeletion(skin) {
+        skinToDelete = skin
+        deleteConfirmation.open()
+    }
+
     contentWidth: availableWidth
+
+    // One grid column, the cell centred in it.
+    component SkinSlot: Item {
+        id: slot
+        required property var modelData
+        readonly property var skin: modelData
+        signal deleteRequested()
+        Layout.fillWidth: true
+        Layout.preferredWidth: 120
+        implicitHeight: cell.implicitHeight
+        SkinThumbnailCell {
+            id: cell
+            anchors.horizontalCenter: parent.horizontalCenter
+            skin: slot.modelData
+            isSelected: slot.modelData.id === Skins.currentSkinId
+            deletable: slot.modelData.custom
+            onClicked: Skins.selectSkin(slot.modelData.id)
+            onDeleteRequested: slot.deleteRequested()
+        }
+    }
 
     SkinLibrary { id: library }
     SkinCreator { id: creator }
@@ -43,6 +68,7 @@ ScrollView {
         }
 
         Button {
+            id: createButton
             objectName: "createCustomSkinButton"
             Layout.fillWidth: true
             text: "Create Custom Skin"
@@ -53,54 +79,48 @@ ScrollView {
             palette.buttonText: "white"
             topPadding: 10
             bottomPadding: 10
-            background: Rectangle { radius: 10; color: Style.color("blue"); opacity: parent.down ? 0.8 : 1 }
+            background: Rectangle { radius: 10; color: Style.color("blue"); opacity: createButton.down ? 0.8 : 1 }
             // Qt 6.4 leaves the accessibility press action of its buttons unhandled.
             Accessible.onPressAction: clicked()
             onClicked: sheet.present()
         }
 
-        Repeater {
-            model: [{ title: "Default Skins", custom: false, skins: library.bundledSkins },
-                    { title: "Custom Skins", custom: true, skins: library.customSkins }]
-            ColumnLayout {
-                id: group
-                required property var modelData
-                objectName: modelData.custom ? "customSkins" : "bundledSkins"
-                visible: modelData.skins.length > 0
+        ColumnLayout {
+            objectName: "bundledSkins"
+            visible: library.bundledSkins.length > 0
+            Layout.fillWidth: true
+            spacing: 12
+            Label { text: "Default Skins"; font.pixelSize: Style.headline; font.bold: true }
+            GridLayout {
                 Layout.fillWidth: true
-                spacing: 12
-                Label { text: group.modelData.title; font.pixelSize: Style.headline; font.bold: true }
-                GridLayout {
-                    Layout.fillWidth: true
-                    columns: page.columns
-                    columnSpacing: 20
-                    rowSpacing: 20
-                    Repeater {
-                        model: group.modelData.skins
-                        Item {
-                            id: slot
-                            required property var modelData
-                            Layout.fillWidth: true
-                            Layout.preferredWidth: 120
-                            implicitHeight: cell.implicitHeight
-                            SkinThumbnailCell {
-                                id: cell
-                                anchors.horizontalCenter: parent.horizontalCenter
-                                skin: slot.modelData
-                                isSelected: slot.modelData.id === Skins.currentSkinId
-                                deletable: group.modelData.custom
-                                onClicked: Skins.selectSkin(slot.modelData.id)
-                                onDeleteRequested: {
-                                    root.skinToDelete = slot.modelData
-                                    deleteConfirmation.open()
-                                }
-                            }
-                        }
-                    }
+                columns: page.columns
+                columnSpacing: 20
+                rowSpacing: 20
+                Repeater {
+                    model: library.bundledSkins
+                    onItemAdded: (index, item) => item.deleteRequested.connect(() => root.confirmDeletion(item.skin))
+                    SkinSlot {}
                 }
             }
         }
-
+        ColumnLayout {
+            objectName: "customSkins"
+            visible: library.customSkins.length > 0
+            Layout.fillWidth: true
+            spacing: 12
+            Label { text: "Custom Skins"; font.pixelSize: Style.headline; font.bold: true }
+            GridLayout {
+                Layout.fillWidth: true
+                columns: page.columns
+                columnSpacing: 20
+                rowSpacing: 20
+                Repeater {
+                    model: library.customSkins
+                    onItemAdded: (index, item) => item.deleteRequested.connect(() => root.confirmDeletion(item.skin))
+                    SkinSlot {}
+                }
+            }
+        }
         ColumnLayout {
             objectName: "emptyState"
             visible: library.customSkins.length === 0
@@ -145,18 +165,23 @@ ScrollView {
             wrapMode: Text.Wrap
             text: root.skinToDelete ? library.deleteMessage(root.skinToDelete.name) : ""
         }
-        footer: DialogButtonBox {
+        footer: RowLayout {
+            spacing: 8
+            Item { Layout.fillWidth: true }
             Button {
                 objectName: "cancelDeleteButton"
                 text: "Cancel"
-                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+                Layout.bottomMargin: 12
+                // Qt 6.4 leaves the accessibility press action of its buttons unhandled.
                 Accessible.onPressAction: clicked()
+                onClicked: deleteConfirmation.close()
             }
             Button {
                 objectName: "confirmDeleteButton"
                 text: "Delete"
                 palette.buttonText: Style.color("red")
-                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
+                Layout.rightMargin: 12
+                Layout.bottomMargin: 12
                 Accessible.onPressAction: clicked()
                 onClicked: {
                     if (root.skinToDelete)

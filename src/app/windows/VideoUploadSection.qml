@@ -16,11 +16,11 @@ ColumnLayout {
     required property string description
     required property string symbol
     required property string tint
-    readonly property url videoURL: creator.videos[index]
-    readonly property bool chosen: videoURL.toString() !== ""
+    readonly property string fileName: creator.videoNames[index] ?? ""
+    readonly property bool chosen: fileName !== ""
     property bool isDragging: false
     readonly property bool isHovering: zone.hovered
-    signal chooseRequested()
+    signal chooseRequested(int index, string title)
 
     objectName: "upload:" + title
     spacing: 8
@@ -47,11 +47,11 @@ ColumnLayout {
         implicitHeight: 80
         hoverEnabled: true
         Accessible.role: Accessible.Button
-        Accessible.name: section.chosen ? section.title + ": " + fileName.text
+        Accessible.name: section.chosen ? section.title + ": " + section.fileName
                                         : "Choose the video for " + section.title
         // Qt 6.4 leaves the accessibility press action of its buttons unhandled.
         Accessible.onPressAction: clicked()
-        onClicked: section.chooseRequested()
+        onClicked: section.chooseRequested(section.index, section.title)
 
         property color zoneOutline: section.isDragging ? Style.color(section.tint)
             : zone.hovered && !section.chosen ? Style.faint(section.tint, 0.5) : Qt.rgba(0.5, 0.5, 0.5, 0.3)
@@ -76,16 +76,17 @@ ColumnLayout {
             }
         }
 
-        contentItem: Item {
+        // Children rather than the deferred contentItem, which cannot hold ids.
+        Item {
+            anchors.fill: parent
             RowLayout {
                 anchors.centerIn: parent
                 visible: section.chosen
                 spacing: 8
                 SymbolIcon { symbol: "checkmark.circle.fill"; color: Style.color("green"); size: 18 }
                 Label {
-                    id: fileName
                     objectName: "fileName"
-                    text: section.chosen ? decodeURIComponent(section.videoURL.toString().split("/").pop()) : ""
+                    text: section.fileName
                     font.pixelSize: Style.caption
                     elide: Text.ElideMiddle
                     Layout.maximumWidth: zone.width - 100
