@@ -30,8 +30,7 @@ ScrollView {
         required property var modelData
         readonly property var skin: modelData
         signal deleteRequested()
-        Layout.fillWidth: true
-        Layout.preferredWidth: 120
+        implicitWidth: 120
         implicitHeight: cell.implicitHeight
         SkinThumbnailCell {
             id: cell
@@ -91,14 +90,19 @@ ScrollView {
             Layout.fillWidth: true
             spacing: 12
             Label { text: "Default Skins"; font.pixelSize: Style.headline; font.bold: true }
-            GridLayout {
+            Grid {
+                id: bundledSkinsGrid
+                readonly property real cellWidth: (width - (columns - 1) * columnSpacing) / columns
                 Layout.fillWidth: true
                 columns: page.columns
                 columnSpacing: 20
                 rowSpacing: 20
                 Repeater {
                     model: library.bundledSkins
-                    onItemAdded: (index, item) => item.deleteRequested.connect(() => root.confirmDeletion(item.skin))
+                    onItemAdded: (index, item) => {
+                        item.width = Qt.binding(() => bundledSkinsGrid.cellWidth)
+                        item.deleteRequested.connect(() => root.confirmDeletion(item.skin))
+                    }
                     SkinSlot {}
                 }
             }
@@ -109,14 +113,19 @@ ScrollView {
             Layout.fillWidth: true
             spacing: 12
             Label { text: "Custom Skins"; font.pixelSize: Style.headline; font.bold: true }
-            GridLayout {
+            Grid {
+                id: customSkinsGrid
+                readonly property real cellWidth: (width - (columns - 1) * columnSpacing) / columns
                 Layout.fillWidth: true
                 columns: page.columns
                 columnSpacing: 20
                 rowSpacing: 20
                 Repeater {
                     model: library.customSkins
-                    onItemAdded: (index, item) => item.deleteRequested.connect(() => root.confirmDeletion(item.skin))
+                    onItemAdded: (index, item) => {
+                        item.width = Qt.binding(() => customSkinsGrid.cellWidth)
+                        item.deleteRequested.connect(() => root.confirmDeletion(item.skin))
+                    }
                     SkinSlot {}
                 }
             }
@@ -124,7 +133,7 @@ ScrollView {
         ColumnLayout {
             objectName: "emptyState"
             visible: library.customSkins.length === 0
-            Layout.fillWidth: true
+            Layout.alignment: Qt.AlignHCenter
             Layout.margins: 40
             spacing: 8
             SymbolIcon {
