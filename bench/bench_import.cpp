@@ -1,6 +1,7 @@
 // Importing a custom skin from four 10-second 1920x1080 clips: the wall time of
 // SkinManager::importCustomSkin (validation, crop to 1080x1080 at 30 fps, thumbnail, metadata) against
 // gst-launch-1.0 doing the same decode, crop and encode of the same clips, measured in the same run.
+// Also the longest wait between two progress reports and the longest stall of the GUI thread.
 #include "GstSupport.h"
 #include "MediaPipeline.h"
 #include "SkinManager.h"
@@ -12,6 +13,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -41,7 +43,14 @@ void makeClip(const QString& path)
         qFatal("cannot make a clip: %s", qPrintable(done.error().description));
 }
 
-double importSeconds(const QStringList& clips, const QString& root)
+struct ImportFigures
+{
+    double seconds = 0;
+    qint64 longestProgressGapMs = 0; // between two changes of importProgress
+    qint64 longestStallMs = 0;       // of the GUI thread, seen by a 10 ms timer
+};
+
+ImportFigures importSeconds(const QStringList& clips, const QString& root)
 {
     SkinManager manager(root + QStringLiteral("/custom"), root + QStringLiteral("/bundled"), {}, {},
                         root + QStringLiteral("/tmp"));
@@ -49,6 +58,20 @@ double importSeconds(const QStringList& clips, const QString& root)
                                             {ClaudeStatus::working, clips[1]},
                                             {ClaudeStatus::needsInput, clips[2]},
                                             {ClaudeStatus::completed, clips[3]}};
+    ImportFigures figures;
+    QElapsedTimer sinceProgress;
+    QObject::connect(&manager, &SkinManager::importProgressChanged, [&] {
+        if (sinceProgress.isValid())
+            figures.longestProgressGapMs = std::max(figures.longestProgressGapMs, sinceProgress.restart());
+        else
+            sinceProgress.start();
+    });
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { figures.longestStallMs = std::max(figures.longestStallMs, sinceTick.restart()); });
+    ticker.start(10);
     QElapsedTimer timer;
     timer.start();
     bool done = false;
@@ -60,7 +83,8 @@ double importSeconds(const QStringList& clips, const QString& root)
                              });
     while (!done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return timer.nsecsElapsed() / 1e9;
+    figures.seconds = timer.nsecsElapsed() / 1e9;
+    return figures;
 }
 
 double gstLaunchSeconds(const QStringList& clips, const QString& root)
@@ -110,9 +134,11 @@ int main(int argc, char* argv[])
         const QString root = dir.filePath(QStringLiteral("round%1").arg(round));
         QDir().mkpath(root + QStringLiteral("/tmp"));
         const double launched = gstLaunchSeconds(clips, root);
-        const double imported = importSeconds(clips, root);
-        std::printf("round %d: importCustomSkin %.2f s, gst-launch-1.0 %.2f s\n", round + 1, imported,
-                    launched);
+        const ImportFigures figures = importSeconds(clips, root);
+        const double imported = figures.seconds;
+        std::printf("round %d: importCustomSkin %.2f s, gst-launch-1.0 %.2f s; longest gap between progress "
+                    "changes %lld ms, longest GUI-thread stall %lld ms\n",
+                    round + 1, imported, launched, figures.longestProgressGapMs, figures.longestStallMs);
         ours += imported;
         baseline += launched;
     }

@@ -3,6 +3,7 @@
 #include "IconProvider.h"
 #include "PreferencesManager.h"
 #include "QmlShared.h"
+#include "SkinThumbnailProvider.h"
 
 #include <QQmlEngine>
 
@@ -37,6 +38,7 @@ DisplayServices::DisplayServices(PreferencesManager& preferences, Options option
     QmlShared<StatusViewModel>::set(m_status.get());
     QmlShared<SessionListModel>::set(m_sessions.get());
     QmlShared<SkinCatalog>::set(m_skins.get());
+    QmlShared<SkinManager>::set(m_skinManager.get());
     QmlShared<PreferencesManager>::set(prefs);
 }
 
@@ -45,6 +47,7 @@ DisplayServices::~DisplayServices()
     QmlShared<StatusViewModel>::set(nullptr);
     QmlShared<SessionListModel>::set(nullptr);
     QmlShared<SkinCatalog>::set(nullptr);
+    QmlShared<SkinManager>::set(nullptr);
     QmlShared<PreferencesManager>::set(nullptr);
     m_statusManager->stopMonitoring();
 }
@@ -54,4 +57,6 @@ void DisplayServices::prepareEngine(QQmlEngine& engine)
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
     if (!engine.imageProvider(QLatin1String(IconProvider::providerId)))
         engine.addImageProvider(QLatin1String(IconProvider::providerId), new IconProvider);
+    if (!engine.imageProvider(QLatin1String(SkinThumbnailProvider::providerId)))
+        engine.addImageProvider(QLatin1String(SkinThumbnailProvider::providerId), new SkinThumbnailProvider);
 }

@@ -3,6 +3,9 @@
 #include "OnboardingWindow.h"
 #include "PreferencesWindow.h"
 #include "QmlFixture.h"
+#include "QmlShared.h"
+#include "SkinManager.h"
+#include "TestClips.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -59,6 +62,29 @@ public:
             file.write(text.toUtf8());
     }
     Q_INVOKABLE QString clipboardText() const { return QGuiApplication::clipboard()->text(); }
+
+    // A short clip of that test pattern, or a text file posing as one when the pattern is empty.
+    Q_INVOKABLE QUrl makeClip(const QString& pattern, const QString& name) const
+    {
+        const QString directory = m_fixture.home() + QStringLiteral("/clips/") + pattern;
+        QDir().mkpath(directory);
+        const QString path = directory + u'/' + name;
+        if (pattern.isEmpty()) {
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write("not a video");
+        } else {
+            QFile::rename(TestClips::make(directory, pattern), path);
+        }
+        return QUrl::fromLocalFile(path);
+    }
+    Q_INVOKABLE QString thumbnailFile(const QString& skinId) const
+    {
+        const Skin* skin = QmlShared<SkinManager>::get()->findSkin(*Skin::parseId(skinId));
+        return skin ? QmlShared<SkinManager>::get()->thumbnailPath(*skin).value_or(QString()) : QString();
+    }
+    Q_INVOKABLE bool fileExists(const QString& path) const { return QFile::exists(path); }
+    Q_INVOKABLE bool removeFile(const QString& path) const { return QFile::remove(path); }
 
 private:
     QString settingsPath() const { return m_fixture.home() + QStringLiteral("/.claude/settings.json"); }

@@ -1,3 +1,4 @@
+#include "SkinCreator.h"
 #include "StatusHistoryModel.h"
 #include "WindowTexts.h"
 
@@ -8,6 +9,25 @@ class TestWindowTexts : public QObject
 {
     Q_OBJECT
 private slots:
+    void importProgress_data()
+    {
+        QTest::addColumn<std::optional<ImportProgress>>("progress");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("before the first value")
+            << std::optional<ImportProgress>() << QStringList{"", "", "Creating..."};
+        QTest::newRow("cropping") << std::optional(ImportProgress{2, 4, "Cropping to square", 42, 2})
+                                  << QStringList{"42%", "2/4 Videos", "Cropping to square"};
+        QTest::newRow("finalizing") << std::optional(ImportProgress{4, 4, "Finalizing", 100, 4})
+                                    << QStringList{"100%", "4/4 Videos", "Finalizing"};
+    }
+    void importProgress()
+    {
+        QFETCH(std::optional<ImportProgress>, progress);
+        QFETCH(QStringList, lines);
+        QCOMPARE(SkinCreator::progressTexts(progress),
+                 (SkinCreator::ProgressTexts{lines[0], lines[1], lines[2]}));
+    }
+
     void mailto_data()
     {
         QTest::addColumn<QString>("subject");
