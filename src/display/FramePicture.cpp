@@ -10,10 +10,8 @@ QImage FramePicture::make(const QImage& frame, QSize size, qreal radius)
         return {};
     QImage out;
     if (frame.size() == size) {
+        // A frame over a decoder's buffer is read only: cutting the corners detaches the copy.
         out = frame.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        // The frame may share a decoder's buffer, which must not be written.
-        if (out.constBits() == frame.constBits())
-            out = frame.copy();
     } else {
         out = QImage(size, QImage::Format_ARGB32_Premultiplied);
         out.fill(Qt::transparent);
