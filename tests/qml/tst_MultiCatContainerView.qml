@@ -138,9 +138,19 @@ TestCase {
         mouseClick(second, second.size / 2, second.size / 2)
         compare(Fixture.focusedSessionId(), secondId)
 
-        // A skin chosen for one session: that cat is rebuilt with it; the global skin stays.
+        // A skin chosen in one session's popover: that cat is rebuilt with it, with nothing of the
+        // old cat used after; the global skin stays.
+        failOnWarning(/ReferenceError|TypeError/)
         const tuxedo = Fixture.skinId("Tuxedo")
-        second.skinChosen(tuxedo)
+        mouseMove(second, second.size / 2, second.size / 2)
+        tryCompare(findChild(second, "topRow"), "opacity", 1)
+        mouseClick(findChild(second, "skinButton"))
+        tryVerify(() => findChild(second, "skinPopover") !== null && findChild(second, "skinPopover").visible)
+        const popover = findChild(second, "skinPopover")
+        waitForRendering(popover.contentItem)
+        const column = findChild(popover.contentItem, "rows")
+        const row = Array.from(column.children).find(child => child.objectName === "skinRow" && child.name === "Tuxedo")
+        mouseClick(row)
         compare(Fixture.sessionSkinId(secondId), tuxedo)
         compare(Skins.currentSkinName, "Default Cat")
         tryVerify(() => catViews(multi).some(cat => cat.sessionId === secondId && cat.skinId === tuxedo))
