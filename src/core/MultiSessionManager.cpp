@@ -116,13 +116,17 @@ void MultiSessionManager::addSession(SessionInstance instance)
     applyRegistry(instance);
     const bool wasSingle = usesSingleCatView();
     if (!instance.selectedSkinId && m_nextBundledSkinId)
-        instance.selectedSkinId = m_nextBundledSkinId();
+        instance.selectedSkinId = m_nextBundledSkinId(instance.sessionId);
     assignSessionNumber(instance);
     const QString sessionId = instance.sessionId;
     const qsizetype total = m_instances.size() + (m_instances.contains(sessionId) ? 0 : 1);
     logLine(QStringLiteral("➕ Session added: ") + shortSessionId(sessionId) + QStringLiteral(" - ") +
             instance.displayName() + QStringLiteral(" | Total: ") + QString::number(total));
     const bool completed = instance.status == ClaudeStatus::completed;
+    // A file found completed (at start-up, most often) may say so since long ago.
+    const double completedFor = instance.lastUpdate.isValid()
+                                    ? instance.lastUpdate.msecsTo(QDateTime::currentDateTimeUtc()) / 1000.0
+                                    : 0;
     m_instances.insert(sessionId, std::move(instance));
     emit instancesChanged();
     if (!m_orderedSessionIds.contains(sessionId)) {
@@ -134,7 +138,7 @@ void MultiSessionManager::addSession(SessionInstance instance)
         emit focusedSessionIdChanged();
     }
     if (completed)
-        startCelebration(sessionId);
+        startCelebration(sessionId, completedFor);
     ++m_instancesVersion;
     emit instancesVersionChanged();
     notifyCountChanged(wasSingle);
@@ -279,7 +283,7 @@ void MultiSessionManager::updateSkin(const QString& sessionId, const QUuid& skin
             skinId.toString(QUuid::WithoutBraces).toUpper());
 }
 
-void MultiSessionManager::startCelebration(const QString& sessionId)
+void MultiSessionManager::startCelebration(const QString& sessionId, double elapsedSeconds)
 {
     std::unique_ptr<Celebration>& celebration = m_celebrations[sessionId];
     if (!celebration) {
@@ -289,7 +293,7 @@ void MultiSessionManager::startCelebration(const QString& sessionId)
         });
         connect(celebration.get(), &Celebration::ended, this, [this, sessionId] { returnToIdle(sessionId); });
     }
-    celebration->start();
+    celebration->start(elapsedSeconds);
 }
 
 void MultiSessionManager::cancelCelebration(const QString& sessionId)
