@@ -21,6 +21,9 @@ private slots:
     void defaultPosition();
     void platformOverride_data();
     void platformOverride();
+    void anchoredFrame_data();
+    void anchoredFrame();
+    void nearestScreen();
 
     void init();
     void firstStartTopRightThenSizedKeepingTheTopEdge();
@@ -138,12 +141,12 @@ void TestFloatingPanel::positionIsSavedAndRestored()
     controller.setupFloatingPanel();
     QCOMPARE(controller.floatingPanel()->position(), QPoint(100, 150));
 
-    // Where a screen that is now unplugged used to be: back to the corner.
+    // Where a screen that is now unplugged used to be: the nearest corner of the screen left.
     auto unplugged = makeServices();
     unplugged->preferences().saveWindowPosition(QPointF(available().right() + 5000, 4000));
     FloatingPanelController again(*unplugged);
     again.setupFloatingPanel();
-    QCOMPARE(again.floatingPanel()->position(), FloatingPanel::defaultPosition(available()));
+    QCOMPARE(again.floatingPanel()->geometry().bottomRight(), available().bottomRight());
 }
 
 void TestFloatingPanel::followsCompactModeAndSessions()
@@ -154,6 +157,7 @@ void TestFloatingPanel::followsCompactModeAndSessions()
     FloatingPanel* panel = controller.floatingPanel();
     panel->setPosition(40, 60);
     const int top = 60;
+    QTRY_COMPARE(panel->anchor().point, QPoint(40, top)); // the window system tells of moves later
 
     services->preferences().setCompactMode(true);
     QCOMPARE(panel->size(), QSize(180, 56));
@@ -179,20 +183,58 @@ void TestFloatingPanel::followsCompactModeAndSessions()
     services->preferences().setLayoutMode(LayoutMode::list);
     QCOMPARE(panel->size(), QSize(250, 140));
 
-    // Placed near the right edge, a wider layout moves left rather than leave cats off screen.
+    // Put right of the centre, it grows leftwards within its share of the screen, and shrinks back to
+    // where it was put; only the user's move is saved.
     services->preferences().setLayoutMode(LayoutMode::horizontalBar);
-    panel->setPosition(available().right() - 250, top);
+    panel->setPosition(available().right() - 500, top);
+    const QRect left = panel->geometry();
+    QTRY_COMPARE(panel->anchor().point, left.topRight() + QPoint(1, 0));
     services->preferences().chooseWindowSize(300);
-    QCOMPARE(panel->size(), QSize(2 * 308 + 16, 340));
-    QCOMPARE(panel->geometry().right(), available().right());
-    QCOMPARE(panel->position().y(), top);
+    QCOMPARE(panel->size(),
+             QSize(2 * 308 + 16, 340).boundedTo(FloatingPanelAnchor::maximumSize(available())));
+    QCOMPARE(panel->geometry().topRight(), left.topRight());
+    services->preferences().chooseWindowSize(200);
+    QCOMPARE(panel->geometry(), left);
+    QTRY_COMPARE(services->preferences().savedWindowPosition(),
+                 std::optional(QPointF(left.right() + 1, top)));
+}
 
-    // Never larger than the screen: the bar scrolls instead.
-    const QSize wanted(2 * 608 + 16, 640);
-    QVERIFY(wanted.width() > available().width());
-    services->preferences().chooseWindowSize(600);
-    QCOMPARE(panel->size(), wanted.boundedTo(available().size()));
-    QCOMPARE(panel->position().x(), available().left());
+void TestFloatingPanel::anchoredFrame_data()
+{
+    QTest::addColumn<QRect>("left"); // where the user left the panel
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QRect>("expected");
+    const QRect screen(0, 0, 1280, 800);
+    QTest::newRow("top right grows left and down")
+        << QRect(1060, 20, 200, 200) << screen << QSize(632, 340) << QRect(628, 20, 632, 340);
+    QTest::newRow("bottom left grows right and up")
+        << QRect(20, 580, 200, 200) << screen << QSize(448, 510) << QRect(20, 270, 448, 510);
+    QTest::newRow("left of the centre, pushed back at the right edge")
+        << QRect(500, 100, 100, 100) << screen << QSize(900, 200) << QRect(380, 100, 900, 200);
+    QTest::newRow("larger than the screen")
+        << QRect(20, 20, 200, 200) << screen << QSize(2000, 900) << screen;
+    QTest::newRow("second screen, bottom right") << QRect(3000, 900, 200, 100) << QRect(1280, 0, 1920, 1080)
+                                                 << QSize(400, 300) << QRect(2800, 700, 400, 300);
+}
+
+void TestFloatingPanel::anchoredFrame()
+{
+    QFETCH(QRect, left);
+    QFETCH(QRect, available);
+    QFETCH(QSize, size);
+    const FloatingPanelAnchor anchor = FloatingPanelAnchor::of(left, available);
+    QTEST(anchor.frameFor(size, available), "expected");
+    QCOMPARE(anchor.frameFor(left.size(), available), left);            // shrinking back returns where it was
+    QCOMPARE(FloatingPanelAnchor::at(anchor.point, available), anchor); // saved as its point alone
+}
+
+void TestFloatingPanel::nearestScreen()
+{
+    const QList<QRect> screens{QRect(0, 0, 1280, 800), QRect(1280, 0, 1920, 1080)};
+    QCOMPARE(FloatingPanelAnchor::screenFor({1500, 900}, screens), screens[1]);
+    QCOMPARE(FloatingPanelAnchor::screenFor({1200, 1000}, screens), screens[1]); // below the first only
+    QCOMPARE(FloatingPanelAnchor::screenFor({-300, 100}, screens), screens[0]);
 }
 
 void TestFloatingPanel::closingOnlyHides()
