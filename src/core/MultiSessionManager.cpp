@@ -115,8 +115,14 @@ void MultiSessionManager::addSession(SessionInstance instance)
     }
     applyRegistry(instance);
     const bool wasSingle = usesSingleCatView();
-    if (!instance.selectedSkinId && m_nextBundledSkinId)
-        instance.selectedSkinId = m_nextBundledSkinId(instance.sessionId);
+    if (!instance.selectedSkinId && m_nextBundledSkinId) {
+        QList<QUuid> taken;
+        for (const SessionInstance& other : std::as_const(m_instances)) {
+            if (other.selectedSkinId && other.sessionId != instance.sessionId)
+                taken.append(*other.selectedSkinId);
+        }
+        instance.selectedSkinId = m_nextBundledSkinId(instance.sessionId, taken);
+    }
     assignSessionNumber(instance);
     const QString sessionId = instance.sessionId;
     const qsizetype total = m_instances.size() + (m_instances.contains(sessionId) ? 0 : 1);

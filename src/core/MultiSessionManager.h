@@ -17,8 +17,10 @@
 #include <optional>
 #include <unordered_map>
 
-// The bundled skin for a new session of that id; nothing when there are none.
-using NextBundledSkinIdSource = std::function<std::optional<QUuid>(const QString& sessionId)>;
+// The bundled skin for a new session of that id, given the skins the other cats wear; nothing when there
+// are none.
+using NextBundledSkinIdSource =
+    std::function<std::optional<QUuid>(const QString& sessionId, const QList<QUuid>& taken)>;
 
 // Intervals of the folder poll and of the stale sweep; tests shorten them.
 struct MultiSessionTiming

@@ -21,8 +21,8 @@ DisplayServices::DisplayServices(PreferencesManager& preferences, Options option
     // A session keeps the bundled skin its id gives it, across restarts too.
     m_multiSessionManager = std::make_unique<MultiSessionManager>(
         MultiSessionManager::defaultSessionsDirectory(options.home), celebrationDuration,
-        [skins = m_skinManager.get()](const QString& sessionId) {
-            return std::optional(skins->bundledSkinIdFor(sessionId));
+        [skins = m_skinManager.get()](const QString& sessionId, const QList<QUuid>& taken) {
+            return std::optional(skins->bundledSkinIdFor(sessionId, taken));
         },
         preferences.multiInstanceEnabled(), preferences.staleSessionTimeout(), options.sessionTiming);
     m_multiSessionManager->setClaudeSessionRegistry(std::make_unique<ClaudeSessionRegistry>(

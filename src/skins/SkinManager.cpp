@@ -358,7 +358,7 @@ std::optional<QString> SkinManager::thumbnailPath(const Skin& skin) const
     return QDir(skinDirectory(skin)).filePath(*skin.thumbnailPath);
 }
 
-QUuid SkinManager::bundledSkinIdFor(const QString& sessionId) const
+QUuid SkinManager::bundledSkinIdFor(const QString& sessionId, const QList<QUuid>& taken) const
 {
     QList<const Skin*> bundled;
     for (const Skin& skin : m_availableSkins) {
@@ -371,7 +371,13 @@ QUuid SkinManager::bundledSkinIdFor(const QString& sessionId) const
     quint32 hash = 2166136261u;
     for (const char byte : sessionId.toUtf8())
         hash = (hash ^ quint8(byte)) * 16777619u;
-    return bundled[hash % quint32(bundled.size())]->id;
+    const qsizetype first = qsizetype(hash % quint32(bundled.size()));
+    for (qsizetype i = 0; i < bundled.size(); ++i) {
+        const QUuid id = bundled[(first + i) % bundled.size()]->id;
+        if (!taken.contains(id))
+            return id;
+    }
+    return bundled[first]->id;
 }
 
 // ---- deleting ----

@@ -83,8 +83,9 @@ public:
     QUrl videoURL(ClaudeStatus status, const std::optional<QUuid>& skinId) const;
     std::optional<QString> thumbnailPath(const Skin& skin) const;
     // A bundled skin for a new session, the same one for the same id in every run so that a restart does
-    // not reshuffle the cats; the current skin when none is bundled.
-    QUuid bundledSkinIdFor(const QString& sessionId) const;
+    // not reshuffle the cats, unless another cat wears it (taken) and one is free; the current skin when
+    // none is bundled.
+    QUuid bundledSkinIdFor(const QString& sessionId, const QList<QUuid>& taken = {}) const;
 
 signals:
     void currentSkinChanged();

@@ -287,7 +287,7 @@ private:
     {
         auto manager = std::make_unique<MultiSessionManager>(
             m_dir, [this] { return m_celebration; },
-            [this](const QString&) {
+            [this](const QString&, const QList<QUuid>&) {
                 return m_skins.isEmpty() ? std::nullopt : std::optional(m_skins.takeFirst());
             },
             true, staleTimeout, MultiSessionTiming{20ms, sweep},

@@ -163,6 +163,10 @@ void TestSkinManager::locatingSelectingAndDeleting()
         given.insert(manager->bundledSkinIdFor(QStringLiteral("session-%1").arg(i)));
     QCOMPARE(given, (QSet<QUuid>{QUuid(defaultId), QUuid(calicoId), QUuid(orangeId)}));
     QCOMPARE(manager->bundledSkinIdFor(QStringLiteral("a1b2")), QUuid(defaultId)); // in every run
+    QCOMPARE(manager->bundledSkinIdFor(QStringLiteral("a1b2"), {QUuid(defaultId)}), QUuid(calicoId));
+    QCOMPARE(manager->bundledSkinIdFor(QStringLiteral("a1b2"),
+                                       {QUuid(defaultId), QUuid(calicoId), QUuid(orangeId)}),
+             QUuid(defaultId)); // all worn: shared
 
     manager->selectSkin(QUuid(mineId));
     m_events.clear();
