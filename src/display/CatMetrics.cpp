@@ -83,6 +83,16 @@ QColor CatMetrics::stateColor(ClaudeStatus status) const
     return LayoutMetrics::stateColor(status);
 }
 
+QColor CatMetrics::stateTextColor(ClaudeStatus status) const
+{
+    return LayoutMetrics::stateTextColor(status);
+}
+
+QColor CatMetrics::stripColor(ClaudeStatus status) const
+{
+    return LayoutMetrics::stripColor(status);
+}
+
 QString CatMetrics::stateName(ClaudeStatus status) const
 {
     return claudeStatusDisplayName(status);
