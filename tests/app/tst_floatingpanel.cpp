@@ -21,7 +21,6 @@ private slots:
     void defaultPosition();
     void platformOverride_data();
     void platformOverride();
-    void anchoredFrame_data();
     void anchoredFrame();
     void nearestScreen();
 
@@ -199,42 +198,30 @@ void TestFloatingPanel::followsCompactModeAndSessions()
                  std::optional(QPointF(left.right() + 1, top)));
 }
 
-void TestFloatingPanel::anchoredFrame_data()
-{
-    QTest::addColumn<QRect>("left"); // where the user left the panel
-    QTest::addColumn<QRect>("available");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<QRect>("expected");
-    const QRect screen(0, 0, 1280, 800);
-    QTest::newRow("top right grows left and down")
-        << QRect(1060, 20, 200, 200) << screen << QSize(632, 340) << QRect(628, 20, 632, 340);
-    QTest::newRow("bottom left grows right and up")
-        << QRect(20, 580, 200, 200) << screen << QSize(448, 510) << QRect(20, 270, 448, 510);
-    QTest::newRow("left of the centre, pushed back at the right edge")
-        << QRect(500, 100, 100, 100) << screen << QSize(900, 200) << QRect(380, 100, 900, 200);
-    QTest::newRow("larger than the screen")
-        << QRect(20, 20, 200, 200) << screen << QSize(2000, 900) << screen;
-    QTest::newRow("second screen, bottom right") << QRect(3000, 900, 200, 100) << QRect(1280, 0, 1920, 1080)
-                                                 << QSize(400, 300) << QRect(2800, 700, 400, 300);
-}
-
 void TestFloatingPanel::anchoredFrame()
 {
-    QFETCH(QRect, left);
-    QFETCH(QRect, available);
-    QFETCH(QSize, size);
-    const FloatingPanelAnchor anchor = FloatingPanelAnchor::of(left, available);
-    QTEST(anchor.frameFor(size, available), "expected");
-    QCOMPARE(anchor.frameFor(left.size(), available), left);            // shrinking back returns where it was
-    QCOMPARE(FloatingPanelAnchor::at(anchor.point, available), anchor); // saved as its point alone
+    // Where the user left the panel, the size it takes, where it is then; shrinking back returns it.
+    const QRect screen(0, 0, 1280, 800);
+    for (const auto& [left, size, expected] :
+         {std::tuple{QRect(1060, 20, 200, 200), QSize(632, 340),
+                     QRect(628, 20, 632, 340)},                                    // grows left, down
+          {QRect(20, 580, 200, 200), QSize(448, 510), QRect(20, 270, 448, 510)},   // right, up
+          {QRect(500, 100, 100, 100), QSize(900, 200), QRect(380, 100, 900, 200)}, // back from the edge
+          {QRect(20, 20, 200, 200), QSize(2000, 900), screen}}) {
+        const FloatingPanelAnchor anchor = FloatingPanelAnchor::of(left, screen);
+        QCOMPARE(anchor.frameFor(size, screen), expected);
+        QCOMPARE(anchor.frameFor(left.size(), screen), left);
+        QCOMPARE(FloatingPanelAnchor::at(anchor.point, screen), anchor); // saved as its point alone
+    }
 }
 
 void TestFloatingPanel::nearestScreen()
 {
+    // Inside the second, below the first only, left of every screen.
     const QList<QRect> screens{QRect(0, 0, 1280, 800), QRect(1280, 0, 1920, 1080)};
-    QCOMPARE(FloatingPanelAnchor::screenFor({1500, 900}, screens), screens[1]);
-    QCOMPARE(FloatingPanelAnchor::screenFor({1200, 1000}, screens), screens[1]); // below the first only
-    QCOMPARE(FloatingPanelAnchor::screenFor({-300, 100}, screens), screens[0]);
+    for (const auto& [point, expected] :
+         {std::pair{QPoint(1500, 900), 1}, {QPoint(1200, 1000), 1}, {QPoint(-300, 100), 0}})
+        QCOMPARE(FloatingPanelAnchor::screenFor(point, screens), screens[expected]);
 }
 
 void TestFloatingPanel::closingOnlyHides()

@@ -1,4 +1,3 @@
-#include "InternetDateTime.h"
 #include "Log.h"
 #include "LogCapture.h"
 #include "StatusManager.h"
@@ -121,9 +120,6 @@ private slots:
         row("unknown state", record("sleeping"), "⚠️ Could not read status file");
         // A completion from before the start is not celebrated again once its time is over.
         row("completed long ago", record("completed"), "✅ Started monitoring: ", "idle");
-        const QString now = InternetDateTime::format(QDateTime::currentDateTimeUtc());
-        row("completed just now", "{\"status\":\"completed\",\"timestamp\":\"" + now.toUtf8() + "\"}",
-            "✅ Started monitoring: ", "completed");
         row("past the size limit", oversized, "⚠️ Could not read status file");
     }
     void start()
