@@ -45,6 +45,8 @@ public:
     Q_INVOKABLE bool isSelectedSize(double side, double windowSize) const;
     Q_INVOKABLE QString layoutViewIdentity(LayoutModeType::LayoutMode layoutMode) const;
     Q_INVOKABLE QColor stateColor(ClaudeStatusType::ClaudeStatus status) const;
+    Q_INVOKABLE double scrolledBy(double position, double contentSize, double viewSize,
+                                  QPointF angleDelta) const;
     Q_INVOKABLE QColor stateTextColor(ClaudeStatusType::ClaudeStatus status) const;
     Q_INVOKABLE QColor stripColor(ClaudeStatusType::ClaudeStatus status) const;
     Q_INVOKABLE QString stateName(ClaudeStatusType::ClaudeStatus status) const;

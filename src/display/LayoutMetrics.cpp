@@ -124,6 +124,13 @@ QColor mixed(const QColor& from, const QColor& to, double share)
 }
 } // namespace
 
+double scrolledBy(double position, double contentSize, double viewSize, QPointF angleDelta)
+{
+    const double delta =
+        std::abs(angleDelta.y()) > std::abs(angleDelta.x()) ? angleDelta.y() : angleDelta.x();
+    return std::clamp(position - delta / 2, 0.0, std::max(0.0, contentSize - viewSize));
+}
+
 double contrastRatio(const QColor& first, const QColor& second)
 {
     const double a = luminance(first);

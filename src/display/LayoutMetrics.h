@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QObject>
+#include <QPointF>
 #include <QSizeF>
 #include <QString>
 #include <QUuid>
@@ -70,6 +71,10 @@ QString layoutViewIdentity(LayoutMode mode);
 QString catViewIdentity(const QString& sessionId, const std::optional<QUuid>& skinId);
 
 QColor stateColor(ClaudeStatus status);
+
+// Where a row that scrolls sideways goes for a wheel turn (angleDelta in eighths of a degree): a
+// vertical wheel scrolls it too, 60 px a notch, never past either end.
+double scrolledBy(double position, double contentSize, double viewSize, QPointF angleDelta);
 
 // Legibility on any wallpaper. Text reaches this contrast ratio against what is behind it.
 inline constexpr double minimumContrast = 4.5;

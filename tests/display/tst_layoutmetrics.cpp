@@ -20,6 +20,7 @@ private slots:
     void folderName_data();
     void folderName();
     void textReadsOnAnyWallpaper();
+    void barScrolling();
 };
 
 void TestLayoutMetrics::containerSize_data()
@@ -171,6 +172,16 @@ void TestLayoutMetrics::textReadsOnAnyWallpaper()
             QVERIFY(stripColor(status).alpha() == 255 && contrastRatio(Qt::white, stripColor(status)) >= 4.5);
         }
     }
+}
+
+void TestLayoutMetrics::barScrolling()
+{
+    // 1000 px of cats in a 400 px bar: a notch down moves 60 px on, and no turn goes past either end.
+    QCOMPARE(LayoutMetrics::scrolledBy(100, 1000, 400, {0, -120}), 160.0);
+    QCOMPARE(LayoutMetrics::scrolledBy(100, 1000, 400, {-120, 10}), 160.0); // a sideways wheel
+    QCOMPARE(LayoutMetrics::scrolledBy(580, 1000, 400, {0, -120}), 600.0);
+    QCOMPARE(LayoutMetrics::scrolledBy(30, 1000, 400, {0, 120}), 0.0);
+    QCOMPARE(LayoutMetrics::scrolledBy(0, 300, 400, {0, -120}), 0.0); // all fits
 }
 
 QTEST_APPLESS_MAIN(TestLayoutMetrics)
