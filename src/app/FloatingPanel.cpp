@@ -75,14 +75,8 @@ FloatingPanel::FloatingPanel(PreferencesManager& preferences, MultiSessionManage
     m_positionSave.setSingleShot(true);
     m_positionSave.setInterval(250);
     connect(&m_positionSave, &QTimer::timeout, this, &FloatingPanel::savePosition);
-    connect(this, &QWindow::xChanged, this, [this] {
-        if (!m_applyingSize)
-            m_positionSave.start();
-    });
-    connect(this, &QWindow::yChanged, this, [this] {
-        if (!m_applyingSize)
-            m_positionSave.start();
-    });
+    connect(this, &QWindow::xChanged, this, &FloatingPanel::positionChanged);
+    connect(this, &QWindow::yChanged, this, &FloatingPanel::positionChanged);
 
     connect(&notifications, &AppNotifications::compactModeChanged, this, &FloatingPanel::updateWindowSize);
     connect(&notifications, &AppNotifications::layoutModeChanged, this, &FloatingPanel::updateWindowSize);
@@ -113,24 +107,46 @@ FloatingPanel::Geometry FloatingPanel::currentGeometry() const
     return {size(), m_cornerRadius};
 }
 
+QRect FloatingPanel::availableAreaFor(const QPoint& point) const
+{
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas.append(screen->availableGeometry());
+    return areas.isEmpty() ? QRect(point, QSize(initialSide, initialSide))
+                           : FloatingPanelAnchor::screenFor(point, areas);
+}
+
 void FloatingPanel::placeInitially()
 {
-    QPoint origin;
-    const auto saved = m_preferences.savedWindowPosition();
-    const QRect savedFrame = saved ? QRect(saved->toPoint(), QSize(initialSide, initialSide)) : QRect();
-    bool onScreen = false;
-    for (const QScreen* screen : QGuiApplication::screens())
-        onScreen = onScreen || screen->availableGeometry().intersects(savedFrame);
-    if (saved && onScreen) {
-        origin = saved->toPoint();
+    // The saved point is the anchored corner; on a screen that is gone it comes back on the nearest one.
+    if (const auto saved = m_preferences.savedWindowPosition()) {
+        const QPoint point = saved->toPoint();
+        m_anchor = FloatingPanelAnchor::at(point, availableAreaFor(point));
     } else {
-        // A position on a screen that is gone would leave the panel out of reach.
         const QScreen* screen = QGuiApplication::primaryScreen();
-        origin = screen ? defaultPosition(screen->availableGeometry()) : QPoint(0, 0);
+        const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, initialSide, initialSide);
+        m_anchor = FloatingPanelAnchor::of(QRect(defaultPosition(available), QSize(initialSide, initialSide)),
+                                           available);
     }
-    m_applyingSize = true;
-    setGeometry(QRect(origin, QSize(initialSide, initialSide)));
-    m_applyingSize = false;
+    applyFrame(m_anchor.frameFor(QSize(initialSide, initialSide), availableAreaFor(m_anchor.point)));
+}
+
+void FloatingPanel::applyFrame(const QRect& frame)
+{
+    m_appliedPositions.append(frame.topLeft());
+    if (m_appliedPositions.size() > 8)
+        m_appliedPositions.removeFirst();
+    setGeometry(frame);
+}
+
+void FloatingPanel::positionChanged()
+{
+    if (m_appliedPositions.contains(position()))
+        return;
+    // The user moved the panel: it now grows away from the corner nearest to where it was put.
+    m_appliedPositions.clear();
+    m_anchor = FloatingPanelAnchor::of(geometry(), availableAreaFor(geometry().center()));
+    m_positionSave.start();
 }
 
 void FloatingPanel::updateWindowSize()
@@ -139,20 +155,13 @@ void FloatingPanel::updateWindowSize()
                                         m_preferences.layoutMode(), m_preferences.windowSize(),
                                         int(m_sessionManager.instances().size()));
     m_cornerRadius = target.cornerRadius;
-    // The top edge stays where it is (y grows downwards here). The panel never grows past the screen:
-    // the bar and the list scroll, and the grid makes its cats smaller. One that grows past the right
-    // edge moves left so that no cat ends up out of sight.
-    QPoint origin = position();
+    // Many cats take a bounded share of the screen: beyond it the bar and the list scroll, and the grid
+    // makes its cats smaller. The anchored corner stays; the panel is moved only to stay on screen.
+    const QRect available = availableAreaFor(m_anchor.point);
     QSize size = target.size;
-    if (const QScreen* display = screen()) {
-        const QRect available = display->availableGeometry();
-        size = size.boundedTo(available.size());
-        if (origin.x() + size.width() > available.x() + available.width())
-            origin.setX(std::max(available.x(), available.x() + available.width() - size.width()));
-    }
-    m_applyingSize = true;
-    setGeometry(QRect(origin, size));
-    m_applyingSize = false;
+    if (!m_preferences.isCompactMode() && !m_sessionManager.usesSingleCatView())
+        size = size.boundedTo(FloatingPanelAnchor::maximumSize(available));
+    applyFrame(m_anchor.frameFor(size, available));
     applyMask();
 }
 
@@ -191,5 +200,5 @@ void FloatingPanel::applyMask()
 void FloatingPanel::savePosition()
 {
     m_positionSave.stop();
-    m_preferences.saveWindowPosition(position());
+    m_preferences.saveWindowPosition(m_anchor.point);
 }

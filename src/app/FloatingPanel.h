@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FloatingPanelAnchor.h"
 #include "LayoutMode.h"
 
 #include <QPoint>
@@ -42,8 +43,9 @@ public:
     Geometry currentGeometry() const;
     int cornerRadius() const { return m_cornerRadius; }
 
-    // Applies the size table, keeping the top edge where it is.
+    // Applies the size table, keeping the corner the user anchored it by where it is.
     void updateWindowSize();
+    FloatingPanelAnchor anchor() const { return m_anchor; }
 
 signals:
     // A right click anywhere on the panel: the application menu opens there.
@@ -56,11 +58,17 @@ protected:
 private:
     void placeInitially();
     void applyMask();
+    void positionChanged();
     void savePosition();
+    void applyFrame(const QRect& frame);
+    QRect availableAreaFor(const QPoint& point) const;
 
     PreferencesManager& m_preferences;
     MultiSessionManager& m_sessionManager;
     int m_cornerRadius = 20;
     QTimer m_positionSave;
-    bool m_applyingSize = false;
+    FloatingPanelAnchor m_anchor;
+    // Positions this panel asked for: the window system may report them late, and they are not moves
+    // of the user's to be saved.
+    QList<QPoint> m_appliedPositions;
 };

@@ -31,13 +31,18 @@ QString Celebration::forWhom() const
                                  : QStringLiteral(" for ") + TextFormat::shortSessionId(m_sessionId);
 }
 
-void Celebration::start()
+void Celebration::start(double elapsedSeconds)
 {
     cancel();
-    const double seconds = m_duration ? m_duration() : 0.0;
-    if (!(seconds > 0)) {
+    const double duration = m_duration ? m_duration() : 0.0;
+    if (!(duration > 0)) {
         logLine(QStringLiteral("⏱️ Celebration auto-transition disabled") +
                 (m_sessionId.isEmpty() ? QStringLiteral(" (manual only)") : forWhom()));
+        return;
+    }
+    const double seconds = duration - std::max(0.0, elapsedSeconds);
+    if (!(seconds > 0)) {
+        finish();
         return;
     }
     logLine(QStringLiteral("⏱️ Starting celebration timer") + forWhom() + QStringLiteral(" (") +

@@ -21,8 +21,10 @@ public:
                 QObject* parent = nullptr);
 
     bool isPending() const { return m_timer.isActive(); }
-    // Starts the timer anew, or only logs when the duration asks for an acknowledgement.
-    void start();
+    // Starts the timer anew, or only logs when the duration asks for an acknowledgement. elapsedSeconds
+    // is how long the cat has been completed already (read back after a restart): a celebration that
+    // would be over by now ends at once instead of being shown again.
+    void start(double elapsedSeconds = 0);
     void cancel();
     // Ends the celebration now, as the timer does when it runs out.
     void finish();

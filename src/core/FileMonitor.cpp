@@ -58,10 +58,28 @@ FileMonitor::~FileMonitor()
         m_fileHandle->close();
 }
 
+bool FileMonitor::pathNamesHeldFile() const
+{
+    struct stat held
+    {};
+    struct stat named
+    {};
+    return ::fstat(m_fileHandle->handle(), &held) == 0 &&
+           ::stat(QFile::encodeName(m_path).constData(), &named) == 0 && held.st_dev == named.st_dev &&
+           held.st_ino == named.st_ino;
+}
+
 void FileMonitor::readFile()
 {
-    if (!m_fileHandle)
+    if (!m_fileHandle || m_detached)
         return;
+    // An unlink changes the held file's link count, which arrives here as a change event.
+    if (!pathNamesHeldFile()) {
+        m_detached = true;
+        m_source.disconnect(this);
+        emit detached();
+        return;
+    }
     if (!m_fileHandle->seek(0)) {
         logLine(QStringLiteral("Error reading status file: ") + m_fileHandle->errorString());
         emit didReadStatusUpdate(std::nullopt);

@@ -24,8 +24,9 @@ struct FileMonitorError
     QString text() const;
 };
 
-// Watches one existing file and re-reads it through the handle opened at creation on every change,
-// so it stays bound to that file even when another file is later renamed over the path.
+// Watches one existing file and re-reads it through the handle opened at creation on every change.
+// When the path stops naming that file (deleted, or another file renamed over it) it says so once and
+// reads no more: its owner then attaches a new monitor to whatever comes at the path.
 class FileMonitor : public QObject
 {
     Q_OBJECT
@@ -37,17 +38,23 @@ public:
     ~FileMonitor() override;
 
     QString path() const { return m_path; }
+    bool isDetached() const { return m_detached; }
+    // Reads the file now, as a change event does.
+    void readFile();
 
 signals:
     // Emitted synchronously for every change event: the decoded record, or nothing when the read or
     // the decoding failed.
     void didReadStatusUpdate(const std::optional<StatusUpdate>& update);
+    // The path no longer names the file held open.
+    void detached();
 
 private:
     FileMonitor(QString path, std::unique_ptr<QFile> file);
-    void readFile();
+    bool pathNamesHeldFile() const;
 
     QString m_path;
     std::unique_ptr<QFile> m_fileHandle;
     QFileSystemWatcher m_source;
+    bool m_detached = false;
 };

@@ -115,14 +115,24 @@ void MultiSessionManager::addSession(SessionInstance instance)
     }
     applyRegistry(instance);
     const bool wasSingle = usesSingleCatView();
-    if (!instance.selectedSkinId && m_nextBundledSkinId)
-        instance.selectedSkinId = m_nextBundledSkinId();
+    if (!instance.selectedSkinId && m_nextBundledSkinId) {
+        QList<QUuid> taken;
+        for (const SessionInstance& other : std::as_const(m_instances)) {
+            if (other.selectedSkinId && other.sessionId != instance.sessionId)
+                taken.append(*other.selectedSkinId);
+        }
+        instance.selectedSkinId = m_nextBundledSkinId(instance.sessionId, taken);
+    }
     assignSessionNumber(instance);
     const QString sessionId = instance.sessionId;
     const qsizetype total = m_instances.size() + (m_instances.contains(sessionId) ? 0 : 1);
     logLine(QStringLiteral("➕ Session added: ") + shortSessionId(sessionId) + QStringLiteral(" - ") +
             instance.displayName() + QStringLiteral(" | Total: ") + QString::number(total));
     const bool completed = instance.status == ClaudeStatus::completed;
+    // A file found completed (at start-up, most often) may say so since long ago.
+    const double completedFor = instance.lastUpdate.isValid()
+                                    ? instance.lastUpdate.msecsTo(QDateTime::currentDateTimeUtc()) / 1000.0
+                                    : 0;
     m_instances.insert(sessionId, std::move(instance));
     emit instancesChanged();
     if (!m_orderedSessionIds.contains(sessionId)) {
@@ -134,7 +144,7 @@ void MultiSessionManager::addSession(SessionInstance instance)
         emit focusedSessionIdChanged();
     }
     if (completed)
-        startCelebration(sessionId);
+        startCelebration(sessionId, completedFor);
     ++m_instancesVersion;
     emit instancesVersionChanged();
     notifyCountChanged(wasSingle);
@@ -279,7 +289,7 @@ void MultiSessionManager::updateSkin(const QString& sessionId, const QUuid& skin
             skinId.toString(QUuid::WithoutBraces).toUpper());
 }
 
-void MultiSessionManager::startCelebration(const QString& sessionId)
+void MultiSessionManager::startCelebration(const QString& sessionId, double elapsedSeconds)
 {
     std::unique_ptr<Celebration>& celebration = m_celebrations[sessionId];
     if (!celebration) {
@@ -289,7 +299,7 @@ void MultiSessionManager::startCelebration(const QString& sessionId)
         });
         connect(celebration.get(), &Celebration::ended, this, [this, sessionId] { returnToIdle(sessionId); });
     }
-    celebration->start();
+    celebration->start(elapsedSeconds);
 }
 
 void MultiSessionManager::cancelCelebration(const QString& sessionId)

@@ -17,8 +17,10 @@
 #include <optional>
 #include <unordered_map>
 
-// Hands out the bundled skins in turn; nothing when there are none.
-using NextBundledSkinIdSource = std::function<std::optional<QUuid>()>;
+// The bundled skin for a new session of that id, given the skins the other cats wear; nothing when there
+// are none.
+using NextBundledSkinIdSource =
+    std::function<std::optional<QUuid>(const QString& sessionId, const QList<QUuid>& taken)>;
 
 // Intervals of the folder poll and of the stale sweep; tests shorten them.
 struct MultiSessionTiming
@@ -104,7 +106,7 @@ private:
     void removeSession(const QString& sessionId);
     void assignSessionNumber(SessionInstance& instance);
     void removeSessionNumber(const QString& sessionId);
-    void startCelebration(const QString& sessionId);
+    void startCelebration(const QString& sessionId, double elapsedSeconds = 0);
     void cancelCelebration(const QString& sessionId);
     void returnToIdle(const QString& sessionId);
     void ensureSessionsDirectory();

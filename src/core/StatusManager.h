@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QList>
 #include <QObject>
+#include <QTimer>
+#include <chrono>
 #include <memory>
 
 // The single cat's model of Claude Code: the state from status.json, its history and the celebration.
@@ -22,9 +24,13 @@ class StatusManager : public QObject
 public:
     static constexpr int maxHistoryItems = 100;
 
-    // statusFilePath is normally <home>/.tabbywatch/status.json.
+    // statusFilePath is normally <home>/.tabbywatch/status.json. An invalid read is read again after
+    // retryDelay before it counts (the hook truncates, then writes); while the file is gone its path is
+    // looked at every reattachInterval.
     StatusManager(QString statusFilePath, CelebrationDurationSource celebrationDuration,
-                  QObject* parent = nullptr);
+                  QObject* parent = nullptr,
+                  std::chrono::milliseconds retryDelay = std::chrono::milliseconds(50),
+                  std::chrono::milliseconds reattachInterval = std::chrono::milliseconds(1000));
     ~StatusManager() override;
 
     static QString defaultStatusFilePath(const QString& home);
@@ -50,9 +56,12 @@ signals:
 
 private:
     void didReadStatusUpdate(const std::optional<StatusUpdate>& update);
+    bool attachMonitor(bool logFailure);
+    void monitorDetached();
+    void reattach();
     void ensureStatusFile();
     void readInitialStatus();
-    void updateStatus(ClaudeStatus status, const std::optional<QString>& tool);
+    void updateStatus(ClaudeStatus status, const std::optional<QString>& tool, double completedFor = 0);
     void setCurrentStatus(ClaudeStatus status);
     void setMonitoring(bool monitoring);
 
@@ -62,5 +71,8 @@ private:
     std::unique_ptr<FileMonitor> m_fileMonitor;
     Celebration m_celebration;
     bool m_isMonitoring = false;
+    bool m_retrying = false;
+    QTimer m_retryTimer;
+    QTimer m_reattachTimer;
     const QString m_statusFilePath;
 };

@@ -83,6 +83,21 @@ QColor CatMetrics::stateColor(ClaudeStatus status) const
     return LayoutMetrics::stateColor(status);
 }
 
+double CatMetrics::scrolledBy(double position, double contentSize, double viewSize, QPointF angleDelta) const
+{
+    return LayoutMetrics::scrolledBy(position, contentSize, viewSize, angleDelta);
+}
+
+QColor CatMetrics::stateTextColor(ClaudeStatus status) const
+{
+    return LayoutMetrics::stateTextColor(status);
+}
+
+QColor CatMetrics::stripColor(ClaudeStatus status) const
+{
+    return LayoutMetrics::stripColor(status);
+}
+
 QString CatMetrics::stateName(ClaudeStatus status) const
 {
     return claudeStatusDisplayName(status);

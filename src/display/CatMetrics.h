@@ -21,6 +21,7 @@ class CatMetrics : public QObject
     QML_SINGLETON
     // {label, side, toolTip} for S, M, L, XL.
     Q_PROPERTY(QVariantList sizeChoices READ sizeChoices CONSTANT)
+    Q_PROPERTY(QColor textBackdrop READ textBackdrop CONSTANT)
     // {mode (a LayoutMode), name (its raw value), symbol, toolTip, accessibleName} for grid, horizontal
     // bar, list.
     Q_PROPERTY(QVariantList layoutChoices READ layoutChoices CONSTANT)
@@ -29,6 +30,8 @@ public:
     using QObject::QObject;
 
     QVariantList sizeChoices() const;
+
+    QColor textBackdrop() const { return LayoutMetrics::textBackdrop(); }
     QVariantList layoutChoices() const;
 
     Q_INVOKABLE LayoutMetrics::Content content(bool isCompactMode, bool usesSingleCatView) const;
@@ -42,6 +45,10 @@ public:
     Q_INVOKABLE bool isSelectedSize(double side, double windowSize) const;
     Q_INVOKABLE QString layoutViewIdentity(LayoutModeType::LayoutMode layoutMode) const;
     Q_INVOKABLE QColor stateColor(ClaudeStatusType::ClaudeStatus status) const;
+    Q_INVOKABLE double scrolledBy(double position, double contentSize, double viewSize,
+                                  QPointF angleDelta) const;
+    Q_INVOKABLE QColor stateTextColor(ClaudeStatusType::ClaudeStatus status) const;
+    Q_INVOKABLE QColor stripColor(ClaudeStatusType::ClaudeStatus status) const;
     Q_INVOKABLE QString stateName(ClaudeStatusType::ClaudeStatus status) const;
     // An icon named after the symbol it stands for, drawn in the colour given.
     Q_INVOKABLE QUrl icon(const QString& symbol, const QColor& color = Qt::white) const;

@@ -41,7 +41,8 @@ Item {
         Rectangle {
             anchors.fill: parent
             radius: 12
-            color: Qt.rgba(Status.statusColor.r, Status.statusColor.g, Status.statusColor.b, 0.5)
+            // Opaque and dark enough for the white name on any wallpaper.
+            color: Metrics.stripColor(Status.status)
             border.width: 1
             border.color: Qt.rgba(1, 1, 1, 0.2)
         }

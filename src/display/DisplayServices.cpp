@@ -18,10 +18,12 @@ DisplayServices::DisplayServices(PreferencesManager& preferences, Options option
         SkinSelectionStore{[prefs] { return prefs->selectedSkinID(); },
                            [prefs](const QUuid& id) { prefs->setSelectedSkinID(id); }},
         std::move(track), options.temporaryDirectory);
-    // New sessions get the bundled skins in turn.
+    // A session keeps the bundled skin its id gives it, across restarts too.
     m_multiSessionManager = std::make_unique<MultiSessionManager>(
         MultiSessionManager::defaultSessionsDirectory(options.home), celebrationDuration,
-        [skins = m_skinManager.get()] { return std::optional(skins->nextBundledSkinId()); },
+        [skins = m_skinManager.get()](const QString& sessionId, const QList<QUuid>& taken) {
+            return std::optional(skins->bundledSkinIdFor(sessionId, taken));
+        },
         preferences.multiInstanceEnabled(), preferences.staleSessionTimeout(), options.sessionTiming);
     m_multiSessionManager->setClaudeSessionRegistry(std::make_unique<ClaudeSessionRegistry>(
         ClaudeSessionRegistry::defaultDirectory(options.home, options.claudeConfigDirectory),

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import Tabbywatch
 
 // The sessions' cats side by side in a row that scrolls sideways when it is wider than the panel.
@@ -19,6 +20,7 @@ Item {
         visible: root.count === 0
     }
     Flickable {
+        id: bar
         objectName: "bar"
         anchors.fill: parent
         visible: root.count > 0
@@ -28,6 +30,19 @@ Item {
         boundsBehavior: Flickable.StopAtBounds
         interactive: contentWidth > width
         clip: true
+        // Shown for as long as there is more to see than fits.
+        ScrollIndicator.horizontal: ScrollIndicator {
+            objectName: "moreIndicator"
+            active: bar.interactive
+        }
+        // Most mice have only a vertical wheel.
+        WheelHandler {
+            target: null
+            acceptedDevices: PointerDevice.Mouse | PointerDevice.TouchPad
+            onWheel: event => {
+                bar.contentX = Metrics.scrolledBy(bar.contentX, bar.contentWidth, bar.width, event.angleDelta)
+            }
+        }
 
         Row {
             id: row

@@ -164,18 +164,30 @@ Item {
                 horizontalAlignment: Text.AlignHCenter
                 Accessible.role: Accessible.StaticText
                 Accessible.name: text
+                TextBackdrop {}
             }
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter
                 visible: root.showCwd && root.cwdName !== ""
                 width: Math.min(implicitWidth, root.size)
                 text: root.cwdName
-                color: Qt.rgba(1, 1, 1, 0.6)
+                color: Qt.rgba(1, 1, 1, 0.85)
                 font.pixelSize: root.metrics.cwdFontSize
                 elide: Text.ElideRight
                 maximumLineCount: 1
+                TextBackdrop {}
             }
         }
+    }
+
+    // Behind a text, so that it reads on any wallpaper.
+    component TextBackdrop: Rectangle {
+        z: -1
+        anchors.fill: parent
+        anchors.leftMargin: -4
+        anchors.rightMargin: -4
+        radius: 4
+        color: Metrics.textBackdrop
     }
 
     // Made only while open: a window for every cat would cost more than the cats themselves. The

@@ -3,6 +3,7 @@
 #include "TextFormat.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace LayoutMetrics {
 
@@ -104,6 +105,72 @@ QString catViewIdentity(const QString& sessionId, const std::optional<QUuid>& sk
 {
     return sessionId + u'-' +
            (skinId ? skinId->toString(QUuid::WithoutBraces).toUpper() : QStringLiteral("default"));
+}
+
+namespace {
+double linear(double channel)
+{
+    return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+}
+double luminance(const QColor& color)
+{
+    return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) + 0.0722 * linear(color.blueF());
+}
+QColor mixed(const QColor& from, const QColor& to, double share)
+{
+    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * share),
+                            float(from.greenF() + (to.greenF() - from.greenF()) * share),
+                            float(from.blueF() + (to.blueF() - from.blueF()) * share));
+}
+} // namespace
+
+double scrolledBy(double position, double contentSize, double viewSize, QPointF angleDelta)
+{
+    const double delta =
+        std::abs(angleDelta.y()) > std::abs(angleDelta.x()) ? angleDelta.y() : angleDelta.x();
+    return std::clamp(position - delta / 2, 0.0, std::max(0.0, contentSize - viewSize));
+}
+
+double contrastRatio(const QColor& first, const QColor& second)
+{
+    const double a = luminance(first);
+    const double b = luminance(second);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+QColor composite(const QColor& top, const QColor& bottom)
+{
+    return mixed(bottom, QColor::fromRgbF(top.redF(), top.greenF(), top.blueF()), top.alphaF());
+}
+
+QColor textBackdrop()
+{
+    return QColor::fromRgbF(0, 0, 0, 0.7f);
+}
+
+QColor readableOn(const QColor& color, const QColor& background)
+{
+    const QColor toward = luminance(background) < 0.18 ? QColor(Qt::white) : QColor(Qt::black);
+    // The smallest step towards white or black that reads, found by halving: 12 steps are below a
+    // level of 8 bits.
+    double low = 0, high = 1;
+    if (contrastRatio(color, background) >= minimumContrast)
+        return color;
+    for (int step = 0; step < 12; ++step) {
+        const double middle = (low + high) / 2;
+        (contrastRatio(mixed(color, toward, middle), background) >= minimumContrast ? high : low) = middle;
+    }
+    return mixed(color, toward, high);
+}
+
+QColor stateTextColor(ClaudeStatus status)
+{
+    return readableOn(stateColor(status), composite(textBackdrop(), Qt::white));
+}
+
+QColor stripColor(ClaudeStatus status)
+{
+    return readableOn(stateColor(status), Qt::white);
 }
 
 QColor stateColor(ClaudeStatus status)

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QObject>
+#include <QPointF>
 #include <QSizeF>
 #include <QString>
 #include <QUuid>
@@ -70,6 +71,25 @@ QString layoutViewIdentity(LayoutMode mode);
 QString catViewIdentity(const QString& sessionId, const std::optional<QUuid>& skinId);
 
 QColor stateColor(ClaudeStatus status);
+
+// Where a row that scrolls sideways goes for a wheel turn (angleDelta in eighths of a degree): a
+// vertical wheel scrolls it too, 60 px a notch, never past either end.
+double scrolledBy(double position, double contentSize, double viewSize, QPointF angleDelta);
+
+// Legibility on any wallpaper. Text reaches this contrast ratio against what is behind it.
+inline constexpr double minimumContrast = 4.5;
+// The ratio of two opaque colours' relative luminances (+ 0.05), from 1 to 21.
+double contrastRatio(const QColor& first, const QColor& second);
+// top, with its alpha, drawn over an opaque bottom.
+QColor composite(const QColor& top, const QColor& bottom);
+// Behind titles: dark enough that white text reads even over a white wallpaper.
+QColor textBackdrop();
+// color moved towards white or black, whichever reads on background, until it reaches the minimum.
+QColor readableOn(const QColor& color, const QColor& background);
+// A state's colour as text on the backdrop, on its lightest (over a white wallpaper).
+QColor stateTextColor(ClaudeStatus status);
+// The compact strip's opaque background for a state: its colour, darkened until white text reads on it.
+QColor stripColor(ClaudeStatus status);
 
 // The last component of a folder path, ignoring trailing slashes; empty for "" and "/".
 QString folderName(const QString& path);

@@ -24,7 +24,8 @@ Item {
     Rectangle {
         anchors.fill: parent
         radius: 6
-        color: Qt.rgba(0, 0, 0, root.isHovering ? 0.6 : 0.5)
+        // At least the text backdrop: the names read on any wallpaper.
+        color: Qt.rgba(0, 0, 0, Metrics.textBackdrop.a + (root.isHovering ? 0.1 : 0))
         border.width: 1
         border.color: Qt.rgba(1, 1, 1, 0.2)
         Behavior on color {
@@ -73,7 +74,7 @@ Item {
             id: stateLabel
             anchors.verticalCenter: parent.verticalCenter
             text: Metrics.stateName(root.status)
-            color: Metrics.stateColor(root.status)
+            color: Metrics.stateTextColor(root.status)
             font.pixelSize: 10
             font.weight: Font.DemiBold
         }

@@ -358,7 +358,7 @@ std::optional<QString> SkinManager::thumbnailPath(const Skin& skin) const
     return QDir(skinDirectory(skin)).filePath(*skin.thumbnailPath);
 }
 
-QUuid SkinManager::nextBundledSkinId()
+QUuid SkinManager::bundledSkinIdFor(const QString& sessionId, const QList<QUuid>& taken) const
 {
     QList<const Skin*> bundled;
     for (const Skin& skin : m_availableSkins) {
@@ -367,9 +367,17 @@ QUuid SkinManager::nextBundledSkinId()
     }
     if (bundled.isEmpty())
         return m_currentSkin.id;
-    const QUuid id = bundled[m_bundledSkinCounter % bundled.size()]->id;
-    ++m_bundledSkinCounter;
-    return id;
+    // FNV-1a: qHash is seeded anew in every run.
+    quint32 hash = 2166136261u;
+    for (const char byte : sessionId.toUtf8())
+        hash = (hash ^ quint8(byte)) * 16777619u;
+    const qsizetype first = qsizetype(hash % quint32(bundled.size()));
+    for (qsizetype i = 0; i < bundled.size(); ++i) {
+        const QUuid id = bundled[(first + i) % bundled.size()]->id;
+        if (!taken.contains(id))
+            return id;
+    }
+    return bundled[first]->id;
 }
 
 // ---- deleting ----

@@ -82,8 +82,10 @@ public:
     // The skin with that id, or the current one when the id is absent or unknown.
     QUrl videoURL(ClaudeStatus status, const std::optional<QUuid>& skinId) const;
     std::optional<QString> thumbnailPath(const Skin& skin) const;
-    // The bundled skins in turn, for new sessions; the current skin when none is bundled.
-    QUuid nextBundledSkinId();
+    // A bundled skin for a new session, the same one for the same id in every run so that a restart does
+    // not reshuffle the cats, unless another cat wears it (taken) and one is free; the current skin when
+    // none is bundled.
+    QUuid bundledSkinIdFor(const QString& sessionId, const QList<QUuid>& taken = {}) const;
 
 signals:
     void currentSkinChanged();
@@ -119,6 +121,5 @@ private:
     QList<Skin> m_availableSkins;
     bool m_isLoading = false;
     std::optional<ImportProgress> m_importProgress;
-    int m_bundledSkinCounter = 0;
     std::unique_ptr<ImportJob> m_import;
 };

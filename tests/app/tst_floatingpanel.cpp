@@ -21,6 +21,8 @@ private slots:
     void defaultPosition();
     void platformOverride_data();
     void platformOverride();
+    void anchoredFrame();
+    void nearestScreen();
 
     void init();
     void firstStartTopRightThenSizedKeepingTheTopEdge();
@@ -138,12 +140,12 @@ void TestFloatingPanel::positionIsSavedAndRestored()
     controller.setupFloatingPanel();
     QCOMPARE(controller.floatingPanel()->position(), QPoint(100, 150));
 
-    // Where a screen that is now unplugged used to be: back to the corner.
+    // Where a screen that is now unplugged used to be: the nearest corner of the screen left.
     auto unplugged = makeServices();
     unplugged->preferences().saveWindowPosition(QPointF(available().right() + 5000, 4000));
     FloatingPanelController again(*unplugged);
     again.setupFloatingPanel();
-    QCOMPARE(again.floatingPanel()->position(), FloatingPanel::defaultPosition(available()));
+    QCOMPARE(again.floatingPanel()->geometry().bottomRight(), available().bottomRight());
 }
 
 void TestFloatingPanel::followsCompactModeAndSessions()
@@ -154,6 +156,7 @@ void TestFloatingPanel::followsCompactModeAndSessions()
     FloatingPanel* panel = controller.floatingPanel();
     panel->setPosition(40, 60);
     const int top = 60;
+    QTRY_COMPARE(panel->anchor().point, QPoint(40, top)); // the window system tells of moves later
 
     services->preferences().setCompactMode(true);
     QCOMPARE(panel->size(), QSize(180, 56));
@@ -179,20 +182,46 @@ void TestFloatingPanel::followsCompactModeAndSessions()
     services->preferences().setLayoutMode(LayoutMode::list);
     QCOMPARE(panel->size(), QSize(250, 140));
 
-    // Placed near the right edge, a wider layout moves left rather than leave cats off screen.
+    // Put right of the centre, it grows leftwards within its share of the screen, and shrinks back to
+    // where it was put; only the user's move is saved.
     services->preferences().setLayoutMode(LayoutMode::horizontalBar);
-    panel->setPosition(available().right() - 250, top);
+    panel->setPosition(available().right() - 500, top);
+    const QRect left = panel->geometry();
+    QTRY_COMPARE(panel->anchor().point, left.topRight() + QPoint(1, 0));
     services->preferences().chooseWindowSize(300);
-    QCOMPARE(panel->size(), QSize(2 * 308 + 16, 340));
-    QCOMPARE(panel->geometry().right(), available().right());
-    QCOMPARE(panel->position().y(), top);
+    QCOMPARE(panel->size(),
+             QSize(2 * 308 + 16, 340).boundedTo(FloatingPanelAnchor::maximumSize(available())));
+    QCOMPARE(panel->geometry().topRight(), left.topRight());
+    services->preferences().chooseWindowSize(200);
+    QCOMPARE(panel->geometry(), left);
+    QTRY_COMPARE(services->preferences().savedWindowPosition(),
+                 std::optional(QPointF(left.right() + 1, top)));
+}
 
-    // Never larger than the screen: the bar scrolls instead.
-    const QSize wanted(2 * 608 + 16, 640);
-    QVERIFY(wanted.width() > available().width());
-    services->preferences().chooseWindowSize(600);
-    QCOMPARE(panel->size(), wanted.boundedTo(available().size()));
-    QCOMPARE(panel->position().x(), available().left());
+void TestFloatingPanel::anchoredFrame()
+{
+    // Where the user left the panel, the size it takes, where it is then; shrinking back returns it.
+    const QRect screen(0, 0, 1280, 800);
+    for (const auto& [left, size, expected] :
+         {std::tuple{QRect(1060, 20, 200, 200), QSize(632, 340),
+                     QRect(628, 20, 632, 340)},                                    // grows left, down
+          {QRect(20, 580, 200, 200), QSize(448, 510), QRect(20, 270, 448, 510)},   // right, up
+          {QRect(500, 100, 100, 100), QSize(900, 200), QRect(380, 100, 900, 200)}, // back from the edge
+          {QRect(20, 20, 200, 200), QSize(2000, 900), screen}}) {
+        const FloatingPanelAnchor anchor = FloatingPanelAnchor::of(left, screen);
+        QCOMPARE(anchor.frameFor(size, screen), expected);
+        QCOMPARE(anchor.frameFor(left.size(), screen), left);
+        QCOMPARE(FloatingPanelAnchor::at(anchor.point, screen), anchor); // saved as its point alone
+    }
+}
+
+void TestFloatingPanel::nearestScreen()
+{
+    // Inside the second, below the first only, left of every screen.
+    const QList<QRect> screens{QRect(0, 0, 1280, 800), QRect(1280, 0, 1920, 1080)};
+    for (const auto& [point, expected] :
+         {std::pair{QPoint(1500, 900), 1}, {QPoint(1200, 1000), 1}, {QPoint(-300, 100), 0}})
+        QCOMPARE(FloatingPanelAnchor::screenFor(point, screens), screens[expected]);
 }
 
 void TestFloatingPanel::closingOnlyHides()

@@ -105,6 +105,20 @@ private slots:
         QTRY_COMPARE(manager->instances().value("a").status, ClaudeStatus::working);
         QVERIFY(manager->orderedSessionIds() == QStringList{"a"} && manager->focusedSessionId() == "a");
     }
+    void completedBeforeTheStart()
+    {
+        // Celebration, seconds since the file said completed, and what is shown: one that would be
+        // over by now is not shown again.
+        for (const auto& [celebration, ago, shown] :
+             {std::tuple{5.0, 3600, "idle"}, {60.0, 2, "completed"}, {0.0, 3600, "completed"}}) {
+            m_celebration = celebration;
+            write("a", "completed", "/w/api", 0,
+                  QDateTime::currentDateTimeUtc().addSecs(-ago).toString(Qt::ISODate));
+            auto manager = makeManager();
+            QTRY_VERIFY(manager->instances().contains("a"));
+            QCOMPARE(claudeStatusText(manager->instances().value("a").status), shown);
+        }
+    }
     void dismissalNeverLeavesTheFolder_data()
     {
         QTest::addColumn<QString>("id");
@@ -266,23 +280,27 @@ private:
     {
         auto manager = std::make_unique<MultiSessionManager>(
             m_dir, [this] { return m_celebration; },
-            [this] { return m_skins.isEmpty() ? std::nullopt : std::optional(m_skins.takeFirst()); }, true,
-            staleTimeout, MultiSessionTiming{20ms, sweep},
+            [this](const QString&, const QList<QUuid>&) {
+                return m_skins.isEmpty() ? std::nullopt : std::optional(m_skins.takeFirst());
+            },
+            true, staleTimeout, MultiSessionTiming{20ms, sweep},
             [this](qint64 pid) { return m_processes.value(pid, ProcessLiveness::State::unknown); });
         manager->startMonitoring();
         return manager;
     }
     // A pid of 0 reads as none.
     static QByteArray record(const QString& id, const QString& status, const QString& cwd = "/w/api",
-                             qint64 pid = 0)
+                             qint64 pid = 0, const QString& timestamp = "x")
     {
         const QString json =
-            "{\"session_id\":\"%1\",\"status\":\"%2\",\"cwd\":\"%3\",\"claude_pid\":%4,\"timestamp\":\"x\"}";
-        return json.arg(id, status, cwd).arg(pid).toUtf8();
+            "{\"session_id\":\"%1\",\"status\":\"%2\",\"cwd\":\"%3\",\"claude_pid\":%4,\"timestamp\":\"%5\"}";
+        return json.arg(id, status, cwd).arg(pid).arg(timestamp).toUtf8();
     }
-    void write(const QString& id, const QString& status, const QString& cwd = "/w/api", qint64 pid = 0)
+    void write(const QString& id, const QString& status, const QString& cwd = "/w/api", qint64 pid = 0,
+               const QString& timestamp = "x")
     {
-        QVERIFY(QDir().mkpath(m_dir) && TestFiles::replaceByRename(file(id), record(id, status, cwd, pid)));
+        QVERIFY(QDir().mkpath(m_dir) &&
+                TestFiles::replaceByRename(file(id), record(id, status, cwd, pid, timestamp)));
     }
     QString file(const QString& id) const { return m_dir + u'/' + id + ".json"; }
 

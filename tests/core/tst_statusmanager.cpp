@@ -55,13 +55,25 @@ private slots:
         }
         QCOMPARE(manager->currentStatus(), ClaudeStatus::needsInput);
 
-        // A file renamed over the path is another file, followed once the monitoring restarts.
-        QVERIFY(TestFiles::replaceByRename(m_path, record("working")));
+        // Read between the hook's truncate and its write: retried, not a warning.
+        log.clear();
+        QVERIFY(TestFiles::rewriteInPlace(m_path, QByteArray()));
+        QTest::qWait(10);
+        rewriteAndWait(*manager, record("working"));
         QTest::qWait(100);
-        QCOMPARE(manager->currentStatus(), ClaudeStatus::needsInput);
-        manager->stopMonitoring();
-        manager->startMonitoring();
+        QCOMPARE(log.count("⚠️ Invalid status update"), 0);
+
+        // A file renamed over the path, or made again with its folder, is followed from then on.
+        QVERIFY(TestFiles::replaceByRename(m_path, record("idle")));
+        QTRY_COMPARE(manager->currentStatus(), ClaudeStatus::idle);
+        const QString folder = QFileInfo(m_path).path();
+        QVERIFY(QDir(folder).removeRecursively());
+        QTest::qWait(100);
+        QVERIFY(QDir().mkpath(folder) && TestFiles::replaceByRename(m_path, record("working")));
         QTRY_COMPARE(manager->currentStatus(), ClaudeStatus::working);
+        rewriteAndWait(*manager, record("needs_input"));
+        QCOMPARE(manager->currentStatus(), ClaudeStatus::needsInput);
+        QCOMPARE(log.count("✅ Started monitoring: " + m_path), 2);
 
         // The next state cancels a celebration; without a duration the user ends it (no history entry).
         m_celebration = 5;
@@ -106,6 +118,8 @@ private slots:
             "❌ Failed to start file monitor: cannotOpenFile(not a regular file)");
         row("no timestamp needed at first", "{\"status\":\"working\"}", "✅ Started monitoring: ", "working");
         row("unknown state", record("sleeping"), "⚠️ Could not read status file");
+        // A completion from before the start is not celebrated again once its time is over.
+        row("completed long ago", record("completed"), "✅ Started monitoring: ", "idle");
         row("past the size limit", oversized, "⚠️ Could not read status file");
     }
     void start()
@@ -120,6 +134,7 @@ private slots:
         else
             QVERIFY(QDir().mkpath(folder) && TestFiles::replaceByRename(m_path, bytes));
         LogCapture log;
+        m_celebration = 5;
         auto manager = startedManager();
         QTest::qWait(20);
         QCOMPARE(log.countStartingWith(logged), 1);
@@ -130,7 +145,9 @@ private slots:
 private:
     std::unique_ptr<StatusManager> startedManager()
     {
-        auto manager = std::make_unique<StatusManager>(m_path, [this] { return m_celebration; });
+        auto manager = std::make_unique<StatusManager>(
+            m_path, [this] { return m_celebration; }, nullptr, std::chrono::milliseconds(50),
+            std::chrono::milliseconds(20));
         manager->startMonitoring();
         return manager;
     }

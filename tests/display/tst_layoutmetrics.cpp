@@ -1,6 +1,7 @@
 #include "LayoutMetrics.h"
 
 #include <QTest>
+#include <cmath>
 
 using namespace LayoutMetrics;
 
@@ -18,6 +19,8 @@ private slots:
     void instanceCatThresholds();
     void folderName_data();
     void folderName();
+    void textReadsOnAnyWallpaper();
+    void barScrolling();
 };
 
 void TestLayoutMetrics::containerSize_data()
@@ -148,6 +151,37 @@ void TestLayoutMetrics::folderName()
     QFETCH(QString, path);
     QFETCH(QString, expected);
     QCOMPARE(LayoutMetrics::folderName(path), expected);
+}
+
+void TestLayoutMetrics::textReadsOnAnyWallpaper()
+{
+    using namespace LayoutMetrics;
+    // The extremes, a colour with itself, the lightest grey white text reads on, the old yellow strip.
+    QCOMPARE(contrastRatio(Qt::black, Qt::white), 21.0);
+    QCOMPARE(contrastRatio(QColor(0x34, 0xC7, 0x59), QColor(0x34, 0xC7, 0x59)), 1.0);
+    QCOMPARE(std::round(contrastRatio(Qt::white, QColor(0x76, 0x76, 0x76)) * 100), 454.0);
+    QCOMPARE(std::round(contrastRatio(Qt::white, QColor(0xFF, 0xCC, 0x00)) * 100), 151.0);
+    for (const QColor wallpaper : {QColor(Qt::white), QColor(Qt::black), QColor(0xFF, 0xEE, 0x88)}) {
+        const QColor behindTitles = composite(textBackdrop(), wallpaper);
+        QVERIFY(contrastRatio(Qt::white, behindTitles) >= minimumContrast);
+        const QColor folder = composite(QColor::fromRgbF(1, 1, 1, 0.85f), behindTitles);
+        QVERIFY(contrastRatio(folder, behindTitles) >= minimumContrast);
+        for (const auto status :
+             {ClaudeStatus::idle, ClaudeStatus::working, ClaudeStatus::needsInput, ClaudeStatus::completed}) {
+            QVERIFY(contrastRatio(stateTextColor(status), behindTitles) >= minimumContrast);
+            QVERIFY(stripColor(status).alpha() == 255 && contrastRatio(Qt::white, stripColor(status)) >= 4.5);
+        }
+    }
+}
+
+void TestLayoutMetrics::barScrolling()
+{
+    // 1000 px of cats in a 400 px bar: a notch down moves 60 px on, and no turn goes past either end.
+    QCOMPARE(LayoutMetrics::scrolledBy(100, 1000, 400, {0, -120}), 160.0);
+    QCOMPARE(LayoutMetrics::scrolledBy(100, 1000, 400, {-120, 10}), 160.0); // a sideways wheel
+    QCOMPARE(LayoutMetrics::scrolledBy(580, 1000, 400, {0, -120}), 600.0);
+    QCOMPARE(LayoutMetrics::scrolledBy(30, 1000, 400, {0, 120}), 0.0);
+    QCOMPARE(LayoutMetrics::scrolledBy(0, 300, 400, {0, -120}), 0.0); // all fits
 }
 
 QTEST_APPLESS_MAIN(TestLayoutMetrics)

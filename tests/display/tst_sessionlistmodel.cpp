@@ -50,7 +50,8 @@ void TestSessionListModel::init()
     m_home = std::make_unique<QTemporaryDir>();
     m_dir = MultiSessionManager::defaultSessionsDirectory(m_home->path());
     m_manager = std::make_unique<MultiSessionManager>(
-        m_dir, [] { return 5.0; }, []() -> std::optional<QUuid> { return firstSkin; }, true, 1800.0,
+        m_dir, [] { return 5.0; },
+        [](const QString&, const QList<QUuid>&) -> std::optional<QUuid> { return firstSkin; }, true, 1800.0,
         MultiSessionTiming{20ms, 10000ms});
     m_model = std::make_unique<SessionListModel>(*m_manager);
     m_tester = std::make_unique<QAbstractItemModelTester>(

@@ -138,12 +138,23 @@ TestCase {
         mouseClick(second, second.size / 2, second.size / 2)
         compare(Fixture.focusedSessionId(), secondId)
 
-        // A skin chosen for one session: that cat is rebuilt with it; the global skin stays.
-        const tuxedo = Fixture.skinId("Tuxedo")
-        second.skinChosen(tuxedo)
-        compare(Fixture.sessionSkinId(secondId), tuxedo)
+        // A skin chosen in one session's popover: that cat is rebuilt with it, with nothing of the
+        // old cat used after; the global skin stays.
+        failOnWarning(/ReferenceError|TypeError/)
+        // One the cat does not wear yet: the same skin again changes nothing.
+        const chosen = second.skinId === Fixture.skinId("Tuxedo") ? Fixture.skinId("Orange Tabby") : Fixture.skinId("Tuxedo")
+        mouseMove(second, second.size / 2, second.size / 2)
+        tryCompare(findChild(second, "topRow"), "opacity", 1)
+        mouseClick(findChild(second, "skinButton"))
+        tryVerify(() => findChild(second, "skinPopover") !== null && findChild(second, "skinPopover").visible)
+        const popover = findChild(second, "skinPopover")
+        waitForRendering(popover.contentItem)
+        const column = findChild(popover.contentItem, "rows")
+        const row = Array.from(column.children).find(child => child.objectName === "skinRow" && child.skinId === chosen)
+        mouseClick(row)
+        compare(Fixture.sessionSkinId(secondId), chosen)
         compare(Skins.currentSkinName, "Default Cat")
-        tryVerify(() => catViews(multi).some(cat => cat.sessionId === secondId && cat.skinId === tuxedo))
+        tryVerify(() => catViews(multi).some(cat => cat.sessionId === secondId && cat.skinId === chosen))
         tryVerify(() => !catViews(multi).includes(second))
 
         const first = catViews(multi).find(cat => cat.sessionId !== secondId)

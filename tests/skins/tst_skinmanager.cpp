@@ -157,9 +157,16 @@ void TestSkinManager::locatingSelectingAndDeleting()
     QCOMPARE(m_events, (QStringList{R"(skin_selected{"skin_name":"Custom Skin","skin_type":"custom"})",
                                     R"(skin_selected{"skin_name":"Orange Tabby","skin_type":"bundled"})"}));
     QCOMPARE(m_saves, (QList<QUuid>{QUuid(mineId), QUuid(orangeId)}));
-    // New sessions get the bundled skins in turn, whatever the current skin.
-    for (const QString& id : {defaultId, calicoId, orangeId, defaultId})
-        QCOMPARE(manager->nextBundledSkinId(), QUuid(id));
+    // A session's bundled skin follows from its id alone, whatever the current skin; ids spread over all.
+    QSet<QUuid> given;
+    for (int i = 0; i < 30; ++i)
+        given.insert(manager->bundledSkinIdFor(QStringLiteral("session-%1").arg(i)));
+    QCOMPARE(given, (QSet<QUuid>{QUuid(defaultId), QUuid(calicoId), QUuid(orangeId)}));
+    QCOMPARE(manager->bundledSkinIdFor(QStringLiteral("a1b2")), QUuid(defaultId)); // in every run
+    QCOMPARE(manager->bundledSkinIdFor(QStringLiteral("a1b2"), {QUuid(defaultId)}), QUuid(calicoId));
+    QCOMPARE(manager->bundledSkinIdFor(QStringLiteral("a1b2"),
+                                       {QUuid(defaultId), QUuid(calicoId), QUuid(orangeId)}),
+             QUuid(defaultId)); // all worn: shared
 
     manager->selectSkin(QUuid(mineId));
     m_events.clear();
