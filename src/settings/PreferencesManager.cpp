@@ -69,6 +69,9 @@ PreferencesManager::PreferencesManager(std::unique_ptr<QSettings> settings, AppN
         m_values[i] =
             readPreference(row.kind, m_settings->value(QLatin1String(row.key))).value_or(row.fallback);
     }
+    if (launchAtLogin())
+        if (const auto result = m_autostart.refresh(); !result)
+            logLine(QStringLiteral("Failed to update launch at login: ") + result.error());
 }
 
 PreferencesManager::~PreferencesManager() = default;

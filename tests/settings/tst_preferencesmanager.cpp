@@ -19,6 +19,7 @@ private slots:
     void sideEffectsRunOnEveryAssignment();
     void unreadableFilesAreNeverOverwritten();
     void launchAtLogin();
+    void launchAtLoginFollowsInstall();
 
 private:
     std::unique_ptr<PreferencesManager> makePreferences();
@@ -245,6 +246,23 @@ void TestPreferencesManager::launchAtLogin()
     prefs->setLaunchAtLogin(true);
     QCOMPARE(log.countStartingWith("Failed to update launch at login: "), 1);
     QCOMPARE(makePreferences()->launchAtLogin(), true);
+}
+
+void TestPreferencesManager::launchAtLoginFollowsInstall()
+{
+    const QString self = QCoreApplication::applicationFilePath();
+    QCOMPARE(AutostartEntry::programToLaunch("/build/bin/tabbywatch", self), self);
+    QCOMPARE(AutostartEntry::programToLaunch("/build/bin/tabbywatch", m_autostartDir),
+             "/build/bin/tabbywatch");
+    QCOMPARE(AutostartEntry::programToLaunch(self, "/nowhere/bin/tabbywatch"), self);
+
+    // An entry written from a build tree names the installed program after the next start.
+    makePreferences()->setLaunchAtLogin(true);
+    QVERIFY(AutostartEntry(m_autostartDir, "/build/bin/tabbywatch").setEnabled(true));
+    makePreferences();
+    QFile file(m_autostartDir + "/tabbywatch.desktop");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("\nExec=\"/opt/tabby watch/bin/tabbywatch\"\n"));
 }
 
 QTEST_GUILESS_MAIN(TestPreferencesManager)
