@@ -2,12 +2,14 @@
 
 #include "ApplicationServices.h"
 #include "BuildInfo.h"
+#include "DesktopNotifications.h"
 #include "FloatingPanel.h"
 #include "FloatingPanelController.h"
 #include "HookInstaller.h"
 #include "Log.h"
 #include "OnboardingWindow.h"
 #include "PreferencesWindow.h"
+#include "SessionNotifier.h"
 #include "UpdateController.h"
 
 #include <QApplication>
@@ -62,6 +64,19 @@ void AppController::applicationDidFinishLaunching()
     connect(&m_services.notifications(), &AppNotifications::hookStatusChanged, this,
             &AppController::hookStatusDidChange);
 
+    // A session waiting on the user is told about even when the panel is hidden or covered.
+    m_desktopNotifications = std::make_unique<DesktopNotifications>();
+    m_sessionNotifier =
+        std::make_unique<SessionNotifier>(*m_desktopNotifications, m_services.preferences(),
+                                          [panel = m_floatingPanel->floatingPanel()](const QString&) {
+                                              return panel && panel->isVisible() && panel->isExposed();
+                                          });
+    MultiSessionManager& sessions = m_services.multiSessionManager();
+    connect(&sessions, &MultiSessionManager::instancesChanged, m_sessionNotifier.get(),
+            [this, &sessions] { m_sessionNotifier->sessionsChanged(sessions.instances()); });
+    connect(m_sessionNotifier.get(), &SessionNotifier::showSessionRequested, this,
+            &AppController::showSession);
+
     hookStatusDidChange();
     m_hookStatusCheckTimer.setInterval(m_options.hookCheckInterval);
     connect(&m_hookStatusCheckTimer, &QTimer::timeout, this, &AppController::hookStatusDidChange);
@@ -76,6 +91,14 @@ void AppController::applicationDidFinishLaunching()
         QStringLiteral("app_launched"),
         QVariantMap{{QStringLiteral("version"), QString::fromLatin1(BuildInfo::version)},
                     {QStringLiteral("build"), QString::fromLatin1(BuildInfo::build)}});
+}
+
+void AppController::showSession(const QString& sessionId)
+{
+    m_floatingPanel->showFloatingWindow();
+    if (FloatingPanel* panel = m_floatingPanel->floatingPanel())
+        panel->raise();
+    m_services.multiSessionManager().focusSession(sessionId);
 }
 
 void AppController::applicationWillTerminate()

@@ -9,11 +9,13 @@
 #include <memory>
 
 class ApplicationServices;
+class DesktopNotifications;
 class FloatingPanelController;
 class HookInstaller;
 class OnboardingWindow;
 class PreferencesWindow;
 class QMessageBox;
+class SessionNotifier;
 class UpdateController;
 struct UpdateCheckResult;
 
@@ -51,6 +53,8 @@ public:
     void openPreferences(int tab);
     void openPreferencesOnTab(int tab);
     void showOnboarding();
+    // A click on a session's notification: the panel comes forward with that session's cat focused.
+    void showSession(const QString& sessionId);
 
     StatusBarItem& statusBarItem() { return m_statusBarItem; }
     HookInstaller& hookInstaller() { return *m_hookInstaller; }
@@ -73,4 +77,6 @@ private:
     QTimer m_hookStatusCheckTimer;
     std::unique_ptr<HookInstaller> m_hookInstaller;
     QPointer<QMessageBox> m_aboutBox;
+    std::unique_ptr<DesktopNotifications> m_desktopNotifications;
+    std::unique_ptr<SessionNotifier> m_sessionNotifier;
 };

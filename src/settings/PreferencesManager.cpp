@@ -37,6 +37,8 @@ const std::array<Definition, P::preferenceCount>& table()
         {"multiInstanceEnabled", PreferenceKind::boolean, true, &P::multiInstanceEnabledChanged},
         {"staleSessionTimeout", PreferenceKind::number, 1800.0, &P::staleSessionTimeoutChanged},
         {"skipOnboardingWindow", PreferenceKind::boolean, false, &P::skipOnboardingWindowChanged},
+        {"notifyWhenNeedsInput", PreferenceKind::boolean, true, &P::notifyWhenNeedsInputChanged},
+        {"notifyWhenCompleted", PreferenceKind::boolean, false, &P::notifyWhenCompletedChanged},
         {"analyticsEnabled", PreferenceKind::boolean, true, &P::analyticsEnabledChanged},
         {"analyticsDeviceId", PreferenceKind::text, QString(), &P::analyticsDeviceIdChanged},
     }};

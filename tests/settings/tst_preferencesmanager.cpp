@@ -109,6 +109,7 @@ void TestPreferencesManager::defaultsOnFirstStart()
     QCOMPARE(prefs->layoutMode(), LayoutMode::horizontalBar);
     QCOMPARE(prefs->staleSessionTimeout(), 1800.0);
     QVERIFY(prefs->multiInstanceEnabled() && prefs->analyticsEnabled() && !prefs->isCompactMode());
+    QVERIFY(prefs->notifyWhenNeedsInput() && !prefs->notifyWhenCompleted());
     QVERIFY(!prefs->selectedSkinID());
     QVERIFY(!prefs->savedWindowPosition());
 }
