@@ -10,6 +10,7 @@
 #include "OnboardingWindow.h"
 #include "PreferencesWindow.h"
 #include "SessionNotifier.h"
+#include "TerminalWindow.h"
 #include "UpdateController.h"
 
 #include <QApplication>
@@ -76,6 +77,8 @@ void AppController::applicationDidFinishLaunching()
             [this, &sessions] { m_sessionNotifier->sessionsChanged(sessions.instances()); });
     connect(m_sessionNotifier.get(), &SessionNotifier::showSessionRequested, this,
             &AppController::showSession);
+    connect(m_sessionNotifier.get(), &SessionNotifier::showTerminalRequested, this,
+            [this](const QString& sessionId) { showTerminal(sessionId); });
 
     hookStatusDidChange();
     m_hookStatusCheckTimer.setInterval(m_options.hookCheckInterval);
@@ -99,6 +102,21 @@ void AppController::showSession(const QString& sessionId)
     if (FloatingPanel* panel = m_floatingPanel->floatingPanel())
         panel->raise();
     m_services.multiSessionManager().focusSession(sessionId);
+}
+
+std::expected<void, QString> AppController::showTerminal(const QString& sessionId)
+{
+    const std::optional<qint64> pid = m_services.multiSessionManager().claudePid(sessionId);
+    const auto window = pid ? TerminalWindow::find(
+                                  *pid, [](qint64 p) { return TerminalWindow::parentFromProc(p); },
+                                  TerminalWindow::x11Windows())
+                            : std::unexpected(QStringLiteral("The session's status file names no process"));
+    if (!window) {
+        logLine(QStringLiteral("⚠️ Cannot show the terminal of %1: %2").arg(sessionId, window.error()));
+        return std::unexpected(window.error());
+    }
+    TerminalWindow::activate(*window);
+    return {};
 }
 
 void AppController::applicationWillTerminate()

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <chrono>
+#include <expected>
 #include <memory>
 
 class ApplicationServices;
@@ -55,6 +56,8 @@ public:
     void showOnboarding();
     // A click on a session's notification: the panel comes forward with that session's cat focused.
     void showSession(const QString& sessionId);
+    // Raises the terminal window that runs the session's Claude Code; the reason when it cannot.
+    std::expected<void, QString> showTerminal(const QString& sessionId);
 
     StatusBarItem& statusBarItem() { return m_statusBarItem; }
     HookInstaller& hookInstaller() { return *m_hookInstaller; }

@@ -32,7 +32,9 @@ void DesktopNotifications::notify(uint replacesId, const QString& summary, const
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("org.tabbywatch.Tabbywatch")}};
     call << QStringLiteral("Tabbywatch") << replacesId << QStringLiteral("tabbywatch") << summary << body
-         << QStringList{QStringLiteral("default"), QStringLiteral("Show")} << hints << -1;
+         << QStringList{QStringLiteral("default"), QStringLiteral("Show"), QStringLiteral("terminal"),
+                        QStringLiteral("Show terminal")}
+         << hints << -1;
     auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, shown = std::move(shown)](QDBusPendingCallWatcher* finished) {

@@ -13,8 +13,12 @@ SessionNotifier::SessionNotifier(DesktopNotifications& notifications, const Pref
     connect(&m_notifications, &DesktopNotifications::actionInvoked, this,
             [this](uint id, const QString& action) {
                 const QString sessionId = m_notificationIds.key(id);
-                if (action == u"default" && !sessionId.isEmpty())
+                if (sessionId.isEmpty())
+                    return;
+                if (action == u"default")
                     emit showSessionRequested(sessionId);
+                else if (action == u"terminal")
+                    emit showTerminalRequested(sessionId);
             });
     // A closed notification cannot be replaced; the next one is new.
     connect(&m_notifications, &DesktopNotifications::closed, this,

@@ -31,6 +31,8 @@ public:
 signals:
     // A click on a session's notification.
     void showSessionRequested(const QString& sessionId);
+    // Its "Show terminal" action.
+    void showTerminalRequested(const QString& sessionId);
 
 private:
     bool wanted(ClaudeStatus status) const;
