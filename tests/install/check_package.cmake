@@ -20,7 +20,7 @@ foreach(path bin/tabbywatch share/tabbywatch/status_writer.py share/tabbywatch/t
     endif()
 endforeach()
 # Everything under the prefix; no maintainer script that could reach into a home folder.
-if(files MATCHES " \\./(home|root|etc)/" OR info MATCHES "(pre|post)(inst|rm)")
+if(files MATCHES " \\./(home|root|etc)/|__pycache__|tabbywatch/desktop/" OR info MATCHES "(pre|post)(inst|rm)")
     message(FATAL_ERROR "the package reaches outside its prefix:\n${files}\n${info}")
 endif()
 foreach(dependency python3 gstreamer1.0-libav gstreamer1.0-plugins-good qml6-module-qtquick-controls

@@ -59,16 +59,6 @@ TestCase {
         Preferences.multiInstanceEnabled = true
     }
 
-    function test_2_notification_switches() {
-        const window = Windows.openPreferences(3)
-        verify(Preferences.notifyWhenNeedsInput && !Preferences.notifyWhenCompleted)
-        mouseClick(reveal(child(window, "notifyNeedsInputSwitch")))
-        mouseClick(reveal(child(window, "notifyCompletedSwitch")))
-        verify(!Preferences.notifyWhenNeedsInput && Preferences.notifyWhenCompleted)
-        Preferences.notifyWhenNeedsInput = true
-        Preferences.notifyWhenCompleted = false
-    }
-
     function test_3_timeout_label_data() {
         return [{ seconds: 300, text: "5m" }, { seconds: 1800, text: "30m" }, { seconds: 3600, text: "1h" },
                 { seconds: 4500, text: "1h 15m" }, { seconds: 5400, text: "1h 30m" }, { seconds: 7200, text: "2h" }]
