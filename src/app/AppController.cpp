@@ -2,12 +2,15 @@
 
 #include "ApplicationServices.h"
 #include "BuildInfo.h"
+#include "DesktopNotifications.h"
 #include "FloatingPanel.h"
 #include "FloatingPanelController.h"
 #include "HookInstaller.h"
 #include "Log.h"
 #include "OnboardingWindow.h"
 #include "PreferencesWindow.h"
+#include "SessionNotifier.h"
+#include "TerminalWindow.h"
 #include "UpdateController.h"
 
 #include <QApplication>
@@ -62,6 +65,21 @@ void AppController::applicationDidFinishLaunching()
     connect(&m_services.notifications(), &AppNotifications::hookStatusChanged, this,
             &AppController::hookStatusDidChange);
 
+    // A session waiting on the user is told about even when the panel is hidden or covered.
+    m_desktopNotifications = std::make_unique<DesktopNotifications>();
+    m_sessionNotifier =
+        std::make_unique<SessionNotifier>(*m_desktopNotifications, m_services.preferences(),
+                                          [panel = m_floatingPanel->floatingPanel()](const QString&) {
+                                              return panel && panel->isVisible() && panel->isExposed();
+                                          });
+    MultiSessionManager& sessions = m_services.multiSessionManager();
+    connect(&sessions, &MultiSessionManager::instancesChanged, m_sessionNotifier.get(),
+            [this, &sessions] { m_sessionNotifier->sessionsChanged(sessions.instances()); });
+    connect(m_sessionNotifier.get(), &SessionNotifier::showSessionRequested, this,
+            &AppController::showSession);
+    connect(m_sessionNotifier.get(), &SessionNotifier::showTerminalRequested, this,
+            [this](const QString& sessionId) { showTerminal(sessionId); });
+
     hookStatusDidChange();
     m_hookStatusCheckTimer.setInterval(m_options.hookCheckInterval);
     connect(&m_hookStatusCheckTimer, &QTimer::timeout, this, &AppController::hookStatusDidChange);
@@ -76,6 +94,29 @@ void AppController::applicationDidFinishLaunching()
         QStringLiteral("app_launched"),
         QVariantMap{{QStringLiteral("version"), QString::fromLatin1(BuildInfo::version)},
                     {QStringLiteral("build"), QString::fromLatin1(BuildInfo::build)}});
+}
+
+void AppController::showSession(const QString& sessionId)
+{
+    m_floatingPanel->showFloatingWindow();
+    if (FloatingPanel* panel = m_floatingPanel->floatingPanel())
+        panel->raise();
+    m_services.multiSessionManager().focusSession(sessionId);
+}
+
+std::expected<void, QString> AppController::showTerminal(const QString& sessionId)
+{
+    const std::optional<qint64> pid = m_services.multiSessionManager().claudePid(sessionId);
+    const auto window = pid ? TerminalWindow::find(
+                                  *pid, [](qint64 p) { return TerminalWindow::parentFromProc(p); },
+                                  TerminalWindow::x11Windows())
+                            : std::unexpected(QStringLiteral("The session's status file names no process"));
+    if (!window) {
+        logLine(QStringLiteral("⚠️ Cannot show the terminal of %1: %2").arg(sessionId, window.error()));
+        return std::unexpected(window.error());
+    }
+    TerminalWindow::activate(*window);
+    return {};
 }
 
 void AppController::applicationWillTerminate()

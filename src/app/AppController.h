@@ -6,14 +6,17 @@
 #include <QPointer>
 #include <QTimer>
 #include <chrono>
+#include <expected>
 #include <memory>
 
 class ApplicationServices;
+class DesktopNotifications;
 class FloatingPanelController;
 class HookInstaller;
 class OnboardingWindow;
 class PreferencesWindow;
 class QMessageBox;
+class SessionNotifier;
 class UpdateController;
 struct UpdateCheckResult;
 
@@ -51,6 +54,10 @@ public:
     void openPreferences(int tab);
     void openPreferencesOnTab(int tab);
     void showOnboarding();
+    // A click on a session's notification: the panel comes forward with that session's cat focused.
+    void showSession(const QString& sessionId);
+    // Raises the terminal window that runs the session's Claude Code; the reason when it cannot.
+    std::expected<void, QString> showTerminal(const QString& sessionId);
 
     StatusBarItem& statusBarItem() { return m_statusBarItem; }
     HookInstaller& hookInstaller() { return *m_hookInstaller; }
@@ -73,4 +80,6 @@ private:
     QTimer m_hookStatusCheckTimer;
     std::unique_ptr<HookInstaller> m_hookInstaller;
     QPointer<QMessageBox> m_aboutBox;
+    std::unique_ptr<DesktopNotifications> m_desktopNotifications;
+    std::unique_ptr<SessionNotifier> m_sessionNotifier;
 };

@@ -1,5 +1,6 @@
 #include "ApplicationServices.h"
 
+#include "BuildInfo.h"
 #include "HomeDirectory.h"
 
 #include <QCoreApplication>
@@ -32,7 +33,8 @@ ApplicationServices::~ApplicationServices() = default;
 ApplicationServices::Paths ApplicationServices::defaultPaths()
 {
     Paths paths{statusHomeDirectory(), AutostartEntry::defaultDirectory(),
-                QCoreApplication::applicationFilePath()};
+                AutostartEntry::programToLaunch(QCoreApplication::applicationFilePath(),
+                                                QString::fromUtf8(BuildInfo::installedProgram))};
     paths.hookHome = HookInstaller::defaultHomeDirectory();
     paths.customSkinsDirectory = SkinManager::defaultCustomSkinsDirectory();
     // Where Claude Code keeps its own session files when the user moved its configuration.

@@ -80,6 +80,10 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments)
         {QStringLiteral("onboarding"), QStringLiteral("Opens the welcome window.")},
         {QStringLiteral("quit"), QStringLiteral("Quits the running Tabbywatch.")},
     });
+    const QCommandLineOption check(QStringLiteral("check-installation"),
+                                   QStringLiteral("Tells where the hook script and the bundled skins were "
+                                                  "found, then exits; fails when one is missing."));
+    parser.addOption(check);
 
     if (!parser.parse(normalized))
         return failure(program, parser.errorText());
@@ -94,6 +98,8 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments)
     }
     if (parser.isSet(version))
         return {Kind::version, {}, versionText() + u'\n', 0};
+    if (parser.isSet(check))
+        return {Kind::check, {}, {}, 0};
 
     // In the order given.
     QStringList commands;

@@ -36,6 +36,7 @@ public:
         help,    // output holds the help text, exitCode 0
         version, // output holds the version line, exitCode 0
         error,   // output holds the message, exitCode usageExitCode
+        check,   // report where the data folder's pieces were found (InstallationCheck), then exit
     };
 
     struct Result

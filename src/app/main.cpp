@@ -2,19 +2,29 @@
 #include "ApplicationServices.h"
 #include "BuildInfo.h"
 #include "CommandLine.h"
+#include "DataDirectory.h"
 #include "FloatingPanel.h"
+#include "InstallationCheck.h"
 #include "Log.h"
 #include "RenderingBackend.h"
 #include "SingleInstance.h"
 #include "UnixSignalWatcher.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <cstdio>
 
 int main(int argc, char* argv[])
 {
     // --help, --version and mistakes answer here, without a display and without starting anything.
     const CommandLine::Result commandLine = CommandLine::parse(argc, argv);
+    if (commandLine.kind == CommandLine::Kind::check) {
+        const QCoreApplication app(argc, argv);
+        const QTemporaryDir scratch;
+        const InstallationCheck::Result check = InstallationCheck::run(dataDirectory(), scratch.path());
+        std::fputs(qPrintable(check.report), stdout);
+        return check.complete ? 0 : 1;
+    }
     if (commandLine.kind != CommandLine::Kind::run) {
         std::fputs(qPrintable(commandLine.output), commandLine.exitCode == 0 ? stdout : stderr);
         return commandLine.exitCode;

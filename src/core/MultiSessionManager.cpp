@@ -245,6 +245,12 @@ void MultiSessionManager::dropFromDisplay(const QString& sessionId)
     }
 }
 
+std::optional<qint64> MultiSessionManager::claudePid(const QString& sessionId) const
+{
+    const auto known = m_directoryMonitor ? m_directoryMonitor->knownSession(sessionId) : std::nullopt;
+    return known ? known->claudePid : std::nullopt;
+}
+
 void MultiSessionManager::focusSession(const QString& sessionId)
 {
     if (!m_instances.contains(sessionId))

@@ -60,6 +60,8 @@ public:
     const QHash<QString, SessionInstance>& instances() const { return m_instances; }
     const QStringList& orderedSessionIds() const { return m_orderedSessionIds; }
     const std::optional<QString>& focusedSessionId() const { return m_focusedSessionId; }
+    // The pid of the session's Claude Code as its status file names it.
+    std::optional<qint64> claudePid(const QString& sessionId) const;
     QString focusedSessionIdText() const { return m_focusedSessionId.value_or(QString()); }
     int instancesVersion() const { return m_instancesVersion; }
     bool isMultiInstanceEnabled() const { return m_isMultiInstanceEnabled; }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -29,6 +30,24 @@ QString AutostartEntry::defaultDirectory()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/autostart");
+}
+
+QString AutostartEntry::programToLaunch(const QString& runningProgram, const QString& installedProgram)
+{
+    const QFileInfo installed(installedProgram);
+    return installed.isFile() && installed.isExecutable() ? installedProgram : runningProgram;
+}
+
+std::expected<void, QString> AutostartEntry::refresh() const
+{
+    QFile file(filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray exec = QStringLiteral("\nExec=%1\n").arg(quotedExec(m_executablePath)).toUtf8();
+    if (file.readAll().contains(exec))
+        return {};
+    file.close();
+    return setEnabled(true);
 }
 
 QString AutostartEntry::filePath() const

@@ -37,6 +37,8 @@ const std::array<Definition, P::preferenceCount>& table()
         {"multiInstanceEnabled", PreferenceKind::boolean, true, &P::multiInstanceEnabledChanged},
         {"staleSessionTimeout", PreferenceKind::number, 1800.0, &P::staleSessionTimeoutChanged},
         {"skipOnboardingWindow", PreferenceKind::boolean, false, &P::skipOnboardingWindowChanged},
+        {"notifyWhenNeedsInput", PreferenceKind::boolean, true, &P::notifyWhenNeedsInputChanged},
+        {"notifyWhenCompleted", PreferenceKind::boolean, false, &P::notifyWhenCompletedChanged},
         {"analyticsEnabled", PreferenceKind::boolean, true, &P::analyticsEnabledChanged},
         {"analyticsDeviceId", PreferenceKind::text, QString(), &P::analyticsDeviceIdChanged},
     }};
@@ -69,6 +71,9 @@ PreferencesManager::PreferencesManager(std::unique_ptr<QSettings> settings, AppN
         m_values[i] =
             readPreference(row.kind, m_settings->value(QLatin1String(row.key))).value_or(row.fallback);
     }
+    if (launchAtLogin())
+        if (const auto result = m_autostart.refresh(); !result)
+            logLine(QStringLiteral("Failed to update launch at login: ") + result.error());
 }
 
 PreferencesManager::~PreferencesManager() = default;

@@ -36,6 +36,10 @@ class PreferencesManager : public QObject
                    staleSessionTimeoutChanged)
     Q_PROPERTY(bool skipOnboardingWindow READ skipOnboardingWindow WRITE setSkipOnboardingWindow NOTIFY
                    skipOnboardingWindowChanged)
+    Q_PROPERTY(bool notifyWhenNeedsInput READ notifyWhenNeedsInput WRITE setNotifyWhenNeedsInput NOTIFY
+                   notifyWhenNeedsInputChanged)
+    Q_PROPERTY(bool notifyWhenCompleted READ notifyWhenCompleted WRITE setNotifyWhenCompleted NOTIFY
+                   notifyWhenCompletedChanged)
     Q_PROPERTY(
         bool analyticsEnabled READ analyticsEnabled WRITE setAnalyticsEnabled NOTIFY analyticsEnabledChanged)
 
@@ -54,6 +58,9 @@ public:
         multiInstanceEnabled,
         staleSessionTimeout,
         skipOnboardingWindow,
+        // Desktop notifications, per state a session turns to.
+        notifyWhenNeedsInput,
+        notifyWhenCompleted,
         // The usage-event sender's own two keys.
         analyticsEnabled,
         analyticsDeviceId,
@@ -79,6 +86,8 @@ public:
     bool multiInstanceEnabled() const { return m_values[int(Preference::multiInstanceEnabled)].toBool(); }
     double staleSessionTimeout() const { return m_values[int(Preference::staleSessionTimeout)].toDouble(); }
     bool skipOnboardingWindow() const { return m_values[int(Preference::skipOnboardingWindow)].toBool(); }
+    bool notifyWhenNeedsInput() const { return m_values[int(Preference::notifyWhenNeedsInput)].toBool(); }
+    bool notifyWhenCompleted() const { return m_values[int(Preference::notifyWhenCompleted)].toBool(); }
     bool analyticsEnabled() const { return m_values[int(Preference::analyticsEnabled)].toBool(); }
     // Empty until one is made.
     QString analyticsDeviceId() const { return m_values[int(Preference::analyticsDeviceId)].toString(); }
@@ -94,6 +103,8 @@ public:
     void setMultiInstanceEnabled(bool value) { assign(Preference::multiInstanceEnabled, value); }
     void setStaleSessionTimeout(double value) { assign(Preference::staleSessionTimeout, value); }
     void setSkipOnboardingWindow(bool value) { assign(Preference::skipOnboardingWindow, value); }
+    void setNotifyWhenNeedsInput(bool value) { assign(Preference::notifyWhenNeedsInput, value); }
+    void setNotifyWhenCompleted(bool value) { assign(Preference::notifyWhenCompleted, value); }
     void setAnalyticsEnabled(bool value) { assign(Preference::analyticsEnabled, value); }
     void setAnalyticsDeviceId(const QString& value) { assign(Preference::analyticsDeviceId, value); }
 
@@ -122,6 +133,8 @@ signals:
     void multiInstanceEnabledChanged();
     void staleSessionTimeoutChanged();
     void skipOnboardingWindowChanged();
+    void notifyWhenNeedsInputChanged();
+    void notifyWhenCompletedChanged();
     void analyticsEnabledChanged();
     void analyticsDeviceIdChanged();
 

@@ -19,6 +19,7 @@ private slots:
     void sideEffectsRunOnEveryAssignment();
     void unreadableFilesAreNeverOverwritten();
     void launchAtLogin();
+    void launchAtLoginFollowsInstall();
 
 private:
     std::unique_ptr<PreferencesManager> makePreferences();
@@ -108,6 +109,7 @@ void TestPreferencesManager::defaultsOnFirstStart()
     QCOMPARE(prefs->layoutMode(), LayoutMode::horizontalBar);
     QCOMPARE(prefs->staleSessionTimeout(), 1800.0);
     QVERIFY(prefs->multiInstanceEnabled() && prefs->analyticsEnabled() && !prefs->isCompactMode());
+    QVERIFY(prefs->notifyWhenNeedsInput() && !prefs->notifyWhenCompleted());
     QVERIFY(!prefs->selectedSkinID());
     QVERIFY(!prefs->savedWindowPosition());
 }
@@ -245,6 +247,20 @@ void TestPreferencesManager::launchAtLogin()
     prefs->setLaunchAtLogin(true);
     QCOMPARE(log.countStartingWith("Failed to update launch at login: "), 1);
     QCOMPARE(makePreferences()->launchAtLogin(), true);
+}
+
+void TestPreferencesManager::launchAtLoginFollowsInstall()
+{
+    const QString self = QCoreApplication::applicationFilePath();
+    QCOMPARE(AutostartEntry::programToLaunch("/build/bin/tabbywatch", self), self);
+    QCOMPARE(AutostartEntry::programToLaunch(self, m_autostartDir), self); // a folder is no program
+
+    makePreferences()->setLaunchAtLogin(true);
+    QVERIFY(AutostartEntry(m_autostartDir, "/build/bin/tabbywatch").setEnabled(true));
+    makePreferences();
+    QFile file(m_autostartDir + "/tabbywatch.desktop");
+    QVERIFY(file.open(QIODevice::ReadOnly) &&
+            file.readAll().contains("\nExec=\"/opt/tabby watch/bin/tabbywatch\"\n"));
 }
 
 QTEST_GUILESS_MAIN(TestPreferencesManager)

@@ -127,6 +127,36 @@ ScrollView {
         ColumnLayout {
             spacing: 6
             Layout.fillWidth: true
+            Label { text: "Notifications"; font.pixelSize: Style.headline; font.bold: true }
+            Switch {
+                Accessible.onPressAction: if (enabled) { toggle(); toggled() }
+                Accessible.onToggleAction: if (enabled) { toggle(); toggled() }
+                leftPadding: 0
+                objectName: "notifyNeedsInputSwitch"
+                text: "When a session needs input"
+                checked: Preferences.notifyWhenNeedsInput
+                onToggled: Preferences.notifyWhenNeedsInput = checked
+            }
+            Switch {
+                Accessible.onPressAction: if (enabled) { toggle(); toggled() }
+                Accessible.onToggleAction: if (enabled) { toggle(); toggled() }
+                leftPadding: 0
+                objectName: "notifyCompletedSwitch"
+                text: "When a session completes"
+                checked: Preferences.notifyWhenCompleted
+                onToggled: Preferences.notifyWhenCompleted = checked
+            }
+            Label {
+                text: "A desktop notification, unless the session's cat is on screen"
+                font.pixelSize: Style.caption
+                color: Style.secondary
+            }
+        }
+
+        Divider {}
+        ColumnLayout {
+            spacing: 6
+            Layout.fillWidth: true
             Label { text: "Multi-Cat Display"; font.pixelSize: Style.headline; font.bold: true }
             Switch {
                 Accessible.onPressAction: if (enabled) { toggle(); toggled() }
