@@ -9,16 +9,19 @@
 #include "Log.h"
 #include "OnboardingWindow.h"
 #include "PreferencesWindow.h"
+#include "SessionListModel.h"
 #include "SessionNotifier.h"
 #include "TerminalWindow.h"
 #include "UpdateController.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQmlEngine>
+#include <QToolTip>
 
 namespace {
 std::optional<int> preferencesTab(QStringView name)
@@ -79,6 +82,13 @@ void AppController::applicationDidFinishLaunching()
             &AppController::showSession);
     connect(m_sessionNotifier.get(), &SessionNotifier::showTerminalRequested, this,
             [this](const QString& sessionId) { showTerminal(sessionId); });
+    // A double click on a cat. Where the terminal cannot be found, a tooltip at the pointer says why:
+    // a window of its own, so that it shows outside the panel.
+    connect(&m_services.display().sessions(), &SessionListModel::terminalRequested, this,
+            [this](const QString& sessionId) {
+                if (const auto shown = showTerminal(sessionId); !shown)
+                    QToolTip::showText(QCursor::pos(), shown.error());
+            });
 
     hookStatusDidChange();
     m_hookStatusCheckTimer.setInterval(m_options.hookCheckInterval);

@@ -46,6 +46,7 @@ Item {
         objectName: "catArea"
         anchors.fill: parent
         onClicked: root.tapped()
+        onDoubleClicked: Sessions.showTerminal(root.sessionId)
         Accessible.role: Accessible.Button
         Accessible.name: qsTr("Cat %1: %2").arg(root.displayName).arg(Metrics.stateName(root.status))
         Accessible.onPressAction: root.tapped()

@@ -53,10 +53,13 @@ public:
     Q_INVOKABLE void startMonitoring();
     Q_INVOKABLE void focusSession(const QString& sessionId);
     Q_INVOKABLE void dismissSession(const QString& sessionId);
+    // A double click on a cat: the application raises the terminal that runs the session.
+    Q_INVOKABLE void showTerminal(const QString& sessionId) { emit terminalRequested(sessionId); }
     // Ignored unless skinId is a UUID.
     Q_INVOKABLE void updateSkin(const QString& sessionId, const QString& skinId);
 
 signals:
+    void terminalRequested(const QString& sessionId);
     void countChanged();
     void instanceCountChanged();
     void usesSingleCatViewChanged();

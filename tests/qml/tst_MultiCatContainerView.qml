@@ -17,6 +17,12 @@ TestCase {
         MultiCatContainerView {}
     }
 
+    SignalSpy {
+        id: terminalRequests
+        target: Sessions
+        signalName: "terminalRequested"
+    }
+
     function init() {
         Fixture.reset()
         mouseMove(testCase, testCase.width - 2, testCase.height - 2)
@@ -137,6 +143,11 @@ TestCase {
         const secondId = second.sessionId
         mouseClick(second, second.size / 2, second.size / 2)
         compare(Fixture.focusedSessionId(), secondId)
+        // A double click asks for the terminal of that session.
+        terminalRequests.clear()
+        mouseDoubleClickSequence(second, second.size / 2, second.size / 2)
+        compare(terminalRequests.count, 1)
+        compare(terminalRequests.signalArguments[0][0], secondId)
 
         // A skin chosen in one session's popover: that cat is rebuilt with it, with nothing of the
         // old cat used after; the global skin stays.
