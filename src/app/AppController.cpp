@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQmlEngine>
+#include <QTimer>
 #include <QToolTip>
 
 namespace {
@@ -86,8 +87,10 @@ void AppController::applicationDidFinishLaunching()
     // a window of its own, so that it shows outside the panel.
     connect(&m_services.display().sessions(), &SessionListModel::terminalRequested, this,
             [this](const QString& sessionId) {
+                // After the double click's last release, which would hide it at once.
                 if (const auto shown = showTerminal(sessionId); !shown)
-                    QToolTip::showText(QCursor::pos(), shown.error());
+                    QTimer::singleShot(300, this,
+                                       [why = shown.error()] { QToolTip::showText(QCursor::pos(), why); });
             });
 
     hookStatusDidChange();
