@@ -118,6 +118,15 @@ struct Home
                                  R"(","timestamp":"2025-01-15T10:30:45Z","tool":"Bash"})");
     }
 
+    // Many cats: the grid at the smallest size.
+    std::unique_ptr<ApplicationServices> smallGridServices()
+    {
+        auto made = services();
+        made->preferences().setWindowSize(100);
+        made->preferences().setLayoutMode(LayoutMode::grid);
+        return made;
+    }
+
     std::unique_ptr<ApplicationServices> services()
     {
         ApplicationServices::Paths paths{path("home"), path("config/autostart"), "/usr/bin/tabbywatch"};
@@ -291,9 +300,7 @@ int runLoad(int sessions, int seconds)
 {
     Home home;
     home.writeStatus("idle");
-    auto services = home.services();
-    services->preferences().setWindowSize(100);
-    services->preferences().setLayoutMode(LayoutMode::grid);
+    auto services = home.smallGridServices();
     FloatingPanelController controller(*services);
     controller.setupFloatingPanel();
     FloatingPanel* panel = controller.floatingPanel();
@@ -389,9 +396,7 @@ int runMany()
     Home home;
     home.writeStatus("idle");
     home.writeSessions(1, "working");
-    auto services = home.services();
-    services->preferences().setWindowSize(100);
-    services->preferences().setLayoutMode(LayoutMode::grid);
+    auto services = home.smallGridServices();
     FloatingPanelController controller(*services);
     controller.setupFloatingPanel();
     FloatingPanel* panel = controller.floatingPanel();
