@@ -22,6 +22,7 @@ class CatMetrics : public QObject
     // {label, side, toolTip} for S, M, L, XL.
     Q_PROPERTY(QVariantList sizeChoices READ sizeChoices CONSTANT)
     Q_PROPERTY(QColor textBackdrop READ textBackdrop CONSTANT)
+    Q_PROPERTY(double controlStripHeight READ controlStripHeight CONSTANT)
     // {mode (a LayoutMode), name (its raw value), symbol, toolTip, accessibleName} for grid, horizontal
     // bar, list.
     Q_PROPERTY(QVariantList layoutChoices READ layoutChoices CONSTANT)
@@ -32,6 +33,7 @@ public:
     QVariantList sizeChoices() const;
 
     QColor textBackdrop() const { return LayoutMetrics::textBackdrop(); }
+    double controlStripHeight() const { return LayoutMetrics::controlStripHeight; }
     QVariantList layoutChoices() const;
 
     Q_INVOKABLE LayoutMetrics::Content content(bool isCompactMode, bool usesSingleCatView) const;

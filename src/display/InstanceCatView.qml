@@ -121,7 +121,8 @@ Item {
                     open: root.showingSkinSelector
                     fontSize: 9
                     chevronSize: 7
-                    maximumWidth: 70
+                    // What the top row leaves beside the remove button, 6 px apart.
+                    maximumWidth: root.size - 8 - root.metrics.removeButtonSize - 2 - 6
                     horizontalPadding: 6
                     verticalPadding: 5
                     spacing: 2

@@ -24,7 +24,7 @@ QSizeF containerSize(LayoutMode mode, double windowSize, int sessionCount)
         return {(s + 16) * grid.columns + 16, (s + 30) * grid.rows + 50};
     }
     case LayoutMode::horizontalBar:
-        return {(s + 8) * n + 16, s + 40};
+        return {(s + 8) * n + 16, s + 40 + controlStripHeight};
     case LayoutMode::list:
         return {std::max(s, 250.0), 40.0 + 50.0 * std::min(n, 6)};
     }
@@ -48,18 +48,18 @@ int gridRows(int count)
     return std::max(1, (count + columns - 1) / columns);
 }
 
-double gridCellSize(QSizeF containerSize, int count)
+double gridCellSize(QSizeF layoutSize, int count)
 {
     const int columns = gridColumns(count);
     const int rows = gridRows(count);
-    const double byWidth = (containerSize.width() - 24 - (columns - 1) * 8) / columns;
-    const double byHeight = (containerSize.height() - 24 - (rows - 1) * 8 - 40 - 24 * rows) / rows;
+    const double byWidth = (layoutSize.width() - 24 - (columns - 1) * 8) / columns;
+    const double byHeight = (layoutSize.height() - 24 - (rows - 1) * 8 - 24 * rows) / rows;
     return std::max(0.0, std::min(byWidth, byHeight));
 }
 
-double horizontalBarCatSize(double containerHeight)
+double horizontalBarCatSize(double layoutHeight)
 {
-    return std::max(0.0, containerHeight - 40);
+    return std::max(0.0, layoutHeight - 40);
 }
 
 InstanceCat instanceCat(double size)

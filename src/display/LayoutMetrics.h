@@ -29,16 +29,21 @@ enum class Content
 Q_ENUM_NS(Content)
 Content content(bool isCompactMode, bool usesSingleCatView);
 
-// Size of the multi-cat display for `sessionCount` entries (0 counts as 1) of side `windowSize`.
+// The band along the bottom of the multi-cat display where the control bar shows, clear of every cat.
+inline constexpr double controlStripHeight = 36;
+
+// Size of the multi-cat display for `sessionCount` entries (0 counts as 1) of side `windowSize`, the
+// control strip included.
 QSizeF containerSize(LayoutMode mode, double windowSize, int sessionCount);
 
 // The grid's own columns for `count` cats: 1, 2 (2-4), 3 (5-9), 4 (10 and more).
 int gridColumns(int count);
 int gridRows(int count);
-// Side of one cat in the grid, leaving room for the insets, the spacing and the titles; never negative.
-double gridCellSize(QSizeF containerSize, int count);
-// Side of one cat in the horizontal bar.
-double horizontalBarCatSize(double containerHeight);
+// Side of one cat in the grid's area (above the control strip), leaving room for the insets, the
+// spacing and the titles; never negative.
+double gridCellSize(QSizeF layoutSize, int count);
+// Side of one cat in the horizontal bar, from the height of its area above the control strip.
+double horizontalBarCatSize(double layoutHeight);
 
 // Sizes of one session's cat, by its side.
 struct InstanceCat

@@ -105,13 +105,15 @@ Item {
             id: layout
             objectName: "layout"
             anchors.fill: parent
+            // The control strip below stays clear of cats, so the bar never covers a title or a pill.
+            anchors.bottomMargin: Metrics.controlStripHeight
             opacity: Preferences.windowOpacity
             // Another mode builds its layout anew.
             sourceComponent: Preferences.layoutMode === LayoutMode.Grid ? grid
                            : Preferences.layoutMode === LayoutMode.List ? list : bar
         }
-        // Each layout is named after its identity. It fills the loader, which fills this view, so its own
-        // size is the size shown.
+        // Each layout is named after its identity. It fills the loader, so its own size is the area shown
+        // above the control strip.
         Component {
             id: grid
             GridLayoutView {
@@ -144,7 +146,8 @@ Item {
             shown: multi.isHovering
             anchors.right: parent.right
             anchors.bottom: parent.bottom
-            anchors.margins: 8
+            anchors.rightMargin: 6
+            anchors.bottomMargin: (Metrics.controlStripHeight - height) / 2
             width: controls.implicitWidth
             height: controls.implicitHeight
 
@@ -155,11 +158,12 @@ Item {
             }
             Row {
                 id: controls
-                leftPadding: 6
-                rightPadding: 6
+                // Narrow enough for the narrowest panel, the 250 px list.
+                leftPadding: 5
+                rightPadding: 5
                 topPadding: 4
                 bottomPadding: 4
-                spacing: 4
+                spacing: 3
 
                 Repeater {
                     model: Metrics.layoutChoices
@@ -167,8 +171,8 @@ Item {
                         required property var modelData
                         objectName: "layoutButton-" + modelData.name
                         anchors.verticalCenter: parent.verticalCenter
-                        width: 26
-                        height: 22
+                        width: 24
+                        height: 20
                         radius: 5
                         symbol: modelData.symbol
                         toolTip: modelData.toolTip
@@ -189,8 +193,8 @@ Item {
                         required property var modelData
                         objectName: "sizeButton" + modelData.label
                         anchors.verticalCenter: parent.verticalCenter
-                        width: 26
-                        height: 22
+                        width: 24
+                        height: 20
                         radius: 5
                         label: modelData.label
                         toolTip: modelData.toolTip
@@ -201,8 +205,8 @@ Item {
                 CircleIconButton {
                     objectName: "minimizeButton"
                     anchors.verticalCenter: parent.verticalCenter
-                    width: 22
-                    height: 22
+                    width: 20
+                    height: 20
                     symbol: "minus.circle.fill"
                     iconSize: 14
                     toolTip: qsTr("Minimize")

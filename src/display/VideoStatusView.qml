@@ -109,12 +109,15 @@ Item {
                     objectName: "skinButtonBody"
                     anchors.fill: parent
                     skinName: Skins.currentSkinName
+                    // As wide as the top row leaves beside the size controls.
+                    maximumWidth: cat.side - 3 * 8 - sizeControls.width
                     open: cat.showingSkinSelector
                     onClicked: cat.showingSkinSelector = !cat.showingSkinSelector
                 }
             }
 
             FadingItem {
+                id: sizeControls
                 objectName: "sizeControls"
                 shown: cat.isHovering
                 anchors.right: parent.right
@@ -125,7 +128,8 @@ Item {
                 Column {
                     id: controls
                     anchors.right: parent.right
-                    spacing: 8
+                    // The minimize button and four sizes fit the smallest cat, 150 px.
+                    spacing: 4
                     CircleIconButton {
                         objectName: "minimizeButton"
                         anchors.right: parent.right
@@ -140,7 +144,7 @@ Item {
                     }
                     Column {
                         anchors.right: parent.right
-                        spacing: 4
+                        spacing: 2
                         Repeater {
                             model: Metrics.sizeChoices
                             delegate: ControlButton {

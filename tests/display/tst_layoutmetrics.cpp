@@ -32,8 +32,8 @@ void TestLayoutMetrics::containerSize_data()
     QTest::newRow("grid, 5 sessions as 3 x 2") << LayoutMode::grid << 200.0 << 5 << QSizeF(664, 510);
     QTest::newRow("grid, 3 sessions as 2 x 2") << LayoutMode::grid << 200.0 << 3 << QSizeF(448, 510);
     QTest::newRow("grid, 1 session") << LayoutMode::grid << 200.0 << 1 << QSizeF(232, 280);
-    QTest::newRow("bar, 3 sessions") << LayoutMode::horizontalBar << 200.0 << 3 << QSizeF(640, 240);
-    QTest::newRow("bar, 2 sessions at 150") << LayoutMode::horizontalBar << 150.0 << 2 << QSizeF(332, 190);
+    QTest::newRow("bar, 3 sessions") << LayoutMode::horizontalBar << 200.0 << 3 << QSizeF(640, 276);
+    QTest::newRow("bar, 2 sessions at 150") << LayoutMode::horizontalBar << 150.0 << 2 << QSizeF(332, 226);
     QTest::newRow("list, 3 sessions") << LayoutMode::list << 200.0 << 3 << QSizeF(250, 190);
     QTest::newRow("list stops growing at 6") << LayoutMode::list << 200.0 << 8 << QSizeF(250, 340);
     QTest::newRow("list at 300 is 300 wide") << LayoutMode::list << 300.0 << 2 << QSizeF(300, 140);
@@ -77,11 +77,12 @@ void TestLayoutMetrics::gridCellSize_data()
     QTest::addColumn<QSizeF>("container");
     QTest::addColumn<int>("count");
     QTest::addColumn<double>("expected");
-    // 664 x 510, 3 x 2: by width (664 - 24 - 16) / 3 = 208, by height (510 - 24 - 8 - 40 - 48) / 2 = 195.
-    QTest::newRow("5 cats, bounded by height") << QSizeF(664, 510) << 5 << 195.0;
-    // 2 cats in 1 row: by width (448 - 24 - 8) / 2 = 208, by height 510 - 24 - 40 - 24 = 422.
-    QTest::newRow("2 cats, bounded by width") << QSizeF(448, 510) << 2 << 208.0;
-    QTest::newRow("1 cat") << QSizeF(232, 280) << 1 << 192.0;
+    // The areas of the panels above: 510 - 36 high.
+    // 3 x 2: by width (664 - 24 - 16) / 3 = 208, by height (474 - 24 - 8 - 48) / 2 = 197.
+    QTest::newRow("5 cats, bounded by height") << QSizeF(664, 474) << 5 << 197.0;
+    // 2 cats in 1 row: by width (448 - 24 - 8) / 2 = 208, by height 474 - 24 - 24 = 426.
+    QTest::newRow("2 cats, bounded by width") << QSizeF(448, 474) << 2 << 208.0;
+    QTest::newRow("1 cat") << QSizeF(232, 244) << 1 << 196.0;
     QTest::newRow("too small is 0, not negative") << QSizeF(20, 20) << 4 << 0.0;
 }
 

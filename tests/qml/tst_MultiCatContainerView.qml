@@ -195,6 +195,154 @@ TestCase {
             compare(cat.size, 284)
     }
 
+    // Rectangles of the panel's parts, in the panel's coordinates; 0.5 px of rounding is allowed.
+    function rectOf(item, root) {
+        return item.mapToItem(root, 0, 0, item.width, item.height)
+    }
+    function inside(inner, outer) {
+        return inner.x >= outer.x - 0.5 && inner.y >= outer.y - 0.5
+            && inner.x + inner.width <= outer.x + outer.width + 0.5
+            && inner.y + inner.height <= outer.y + outer.height + 0.5
+    }
+    function overlaps(a, b) {
+        return Math.min(a.x + a.width, b.x + b.width) - Math.max(a.x, b.x) > 0.5
+            && Math.min(a.y + a.height, b.y + b.height) - Math.max(a.y, b.y) > 0.5
+    }
+    function show(r) {
+        return "(" + [r.x, r.y, r.width, r.height].map(v => Math.round(v)).join(", ") + ")"
+    }
+    // Each named part lies within the panel (or its scrolled view) and no two of them overlap.
+    function partProblems(parts, bounds) {
+        let problems = []
+        for (let i = 0; i < parts.length; ++i) {
+            if (!inside(parts[i].rect, bounds))
+                problems.push(parts[i].name + " " + show(parts[i].rect) + " is cut by " + show(bounds))
+            for (let j = i + 1; j < parts.length; ++j) {
+                if (overlaps(parts[i].rect, parts[j].rect))
+                    problems.push(parts[i].name + " " + show(parts[i].rect) + " overlaps " + parts[j].name
+                                  + " " + show(parts[j].rect))
+            }
+        }
+        return problems
+    }
+    // Every text that has room shows whole: the names in these tests are short.
+    function truncatedTexts(item) {
+        let found = []
+        if (item.truncated === true && item.text !== "")
+            found.push("\"" + item.text + "\" is cut")
+        for (let i = 0; i < item.children.length; ++i)
+            found = found.concat(truncatedTexts(item.children[i]))
+        return found
+    }
+    function named(root, item, name) {
+        return {name: name, rect: rectOf(item, root)}
+    }
+
+    // One cat's own parts: the buttons on its picture stay on it and apart, the title under it.
+    function catProblems(cat, root) {
+        const metrics = Metrics.instanceCat(cat.size)
+        const box = rectOf(findChild(cat, "catVideo"), root)
+        let onPicture = [named(root, findChild(cat, "statusPill"), "pill"),
+                         named(root, findChild(cat, "removeButton"), "remove button")]
+        if (metrics.showsSkinButton)
+            onPicture.push(named(root, findChild(cat, "skinButton"), "skin button"))
+        let problems = partProblems(onPicture, box)
+        if (metrics.showsTitle && !inside(rectOf(findChild(cat, "titleBlock"), root), rectOf(cat, root)))
+            problems.push("the title of " + cat.displayName + " leaves its cat")
+        return problems.map(p => cat.displayName + ": " + p)
+    }
+
+    function multiCatProblems(multi) {
+        const layout = findChild(multi, "layout").item
+        const viewport = findChild(layout, "bar") || findChild(layout, "list") || findChild(layout, "grid")
+        // What scrolls may reach past the edge of its view, which clips it; what does not must fit.
+        const scrolls = viewport.interactive === true
+        const area = rectOf(viewport, multi)
+        let parts = []
+        let problems = []
+        const rows = findChildren(layout, "rowArea")
+        const items = rows.length > 0 ? rows.map(area => area.parent) : catViews(layout)
+        for (const item of items) {
+            const rect = rectOf(item, multi)
+            if (!inside(rect, area) && scrolls)
+                continue
+            parts.push({name: item.displayName, rect: rect})
+            if (item.size !== undefined)
+                problems = problems.concat(catProblems(item, multi))
+        }
+        problems = problems.concat(partProblems(parts, area))
+        const bar = findChild(multi, "controlBar")
+        problems = problems.concat(partProblems([named(multi, bar, "control bar")], rectOf(multi, multi)))
+        for (const part of parts) {
+            if (overlaps(part.rect, rectOf(bar, multi)))
+                problems.push("the control bar covers " + part.name)
+        }
+        const buttons = findChildren(bar, "").filter(b => /^(layoutButton|sizeButton|minimizeButton)/.test(b.objectName))
+        compare(buttons.length, 8)
+        problems = problems.concat(partProblems(buttons.map(b => named(multi, b, b.objectName)), rectOf(bar, multi)))
+        return problems.concat(truncatedTexts(multi))
+    }
+
+    function findChildren(item, name) {
+        let found = []
+        for (let i = 0; i < item.children.length; ++i) {
+            const child = item.children[i]
+            if (name === "" || child.objectName === name)
+                found.push(child)
+            found = found.concat(findChildren(child, name))
+        }
+        return found
+    }
+
+    function singleCatProblems(single) {
+        const cat = findChild(single, "fullsize")
+        const parts = ["statusPill", "skinButton", "sizeControls"].map(name => named(cat, findChild(cat, name), name))
+        return partProblems(parts, rectOf(cat, cat)).concat(truncatedTexts(cat))
+    }
+
+    // Every size and layout with 1, 2, 3, 6 and 12 sessions. The panel is as large as on a 1440 x 900
+    // screen, where it takes at most 60 % each way.
+    function test_nothing_overlaps_or_is_cut() {
+        const names = ["api", "web", "docs", "infra", "mobile", "design", "data", "auth", "billing", "search",
+                       "admin", "notes"]
+        const states = ["working", "idle", "needs_input", "completed"]
+        const view = createTemporaryObject(containerComponent, testCase)
+        let problems = []
+        let written = 0
+        for (const count of [1, 2, 3, 6, 12]) {
+            for (; written < count; ++written)
+                Fixture.writeSession(sessionId(), states[written % states.length], "/w/" + names[written])
+            tryCompare(Sessions, "count", count)
+            for (const layout of [LayoutMode.Grid, LayoutMode.HorizontalBar, LayoutMode.List]) {
+                for (const choice of Metrics.sizeChoices) {
+                    Preferences.layoutMode = layout
+                    Preferences.windowSize = choice.side
+                    const asked = count === 1 ? Qt.size(choice.side, choice.side)
+                                              : Metrics.containerSize(layout, choice.side, count)
+                    view.width = Math.min(asked.width, 864)
+                    view.height = Math.min(asked.height, 540)
+                    const tag = count + " sessions, " + Metrics.layoutViewIdentity(layout) + ", " + choice.label + ": "
+                    if (count === 1) {
+                        tryVerify(() => content(view) === "singleCat")
+                        problems = problems.concat(singleCatProblems(findChild(view, "singleCat")).map(p => tag + p))
+                        break
+                    }
+                    tryVerify(() => content(view) === "multiCat")
+                    const multi = findChild(view, "multiCat")
+                    tryVerify(() => findChild(multi, "layout").item.objectName === Metrics.layoutViewIdentity(layout))
+                    tryVerify(() => findChildren(multi, "catArea").length + findChildren(multi, "rowArea").length === count)
+                    waitForRendering(multi)
+                    problems = problems.concat(multiCatProblems(multi).map(p => tag + p))
+                }
+                if (count === 1)
+                    break
+            }
+        }
+        for (const problem of problems)
+            console.warn(problem)
+        compare(problems.length, 0)
+    }
+
     // Whatever takes a click is a button that assistive tools can name: the nearest button at or above
     // each MouseArea or TapHandler has a name. Faded hover controls count too: they stay pressable.
     function unnamedControls(item) {
