@@ -88,6 +88,13 @@ double CatMetrics::scrolledBy(double position, double contentSize, double viewSi
     return LayoutMetrics::scrolledBy(position, contentSize, viewSize, angleDelta);
 }
 
+QVariant CatMetrics::toolTipPosition(const QRectF& panel, const QRectF& target, QSizeF tip,
+                                     const QRectF& screen) const
+{
+    const auto position = LayoutMetrics::toolTipPosition(panel, target, tip, screen);
+    return position ? QVariant(*position) : QVariant();
+}
+
 QColor CatMetrics::stateTextColor(ClaudeStatus status) const
 {
     return LayoutMetrics::stateTextColor(status);

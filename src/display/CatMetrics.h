@@ -9,6 +9,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QUrl>
+#include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
@@ -49,6 +50,9 @@ public:
     Q_INVOKABLE QColor stateColor(ClaudeStatusType::ClaudeStatus status) const;
     Q_INVOKABLE double scrolledBy(double position, double contentSize, double viewSize,
                                   QPointF angleDelta) const;
+    // LayoutMetrics::toolTipPosition, or null where the tooltip has no room.
+    Q_INVOKABLE QVariant toolTipPosition(const QRectF& panel, const QRectF& target, QSizeF tip,
+                                         const QRectF& screen) const;
     Q_INVOKABLE QColor stateTextColor(ClaudeStatusType::ClaudeStatus status) const;
     Q_INVOKABLE QColor stripColor(ClaudeStatusType::ClaudeStatus status) const;
     Q_INVOKABLE QString stateName(ClaudeStatusType::ClaudeStatus status) const;

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Tabbywatch
 
 // An icon in a dark circle: minimize, expand, remove.
@@ -46,7 +45,9 @@ Rectangle {
         hoverEnabled: true
         onClicked: root.clicked()
     }
-    ToolTip.visible: area.containsMouse && root.toolTip !== ""
-    ToolTip.delay: 600
-    ToolTip.text: root.toolTip
+    PanelToolTip {
+        objectName: "toolTip"
+        hovered: area.containsMouse
+        text: root.toolTip
+    }
 }

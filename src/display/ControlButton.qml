@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Tabbywatch
 
 // A small square button of the hover controls: a bold label or an icon, blue on white when selected,
@@ -56,7 +55,9 @@ Rectangle {
         hoverEnabled: true
         onClicked: root.clicked()
     }
-    ToolTip.visible: area.containsMouse && root.toolTip !== ""
-    ToolTip.delay: 600
-    ToolTip.text: root.toolTip
+    PanelToolTip {
+        objectName: "toolTip"
+        hovered: area.containsMouse
+        text: root.toolTip
+    }
 }

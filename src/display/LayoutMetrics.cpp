@@ -131,6 +131,19 @@ double scrolledBy(double position, double contentSize, double viewSize, QPointF 
     return std::clamp(position - delta / 2, 0.0, std::max(0.0, contentSize - viewSize));
 }
 
+std::optional<QPointF> toolTipPosition(const QRectF& panel, const QRectF& target, QSizeF tip,
+                                       const QRectF& screen)
+{
+    constexpr double gap = 4;
+    const double x = std::clamp(target.center().x() - tip.width() / 2, screen.left(),
+                                std::max(screen.left(), screen.right() - tip.width()));
+    if (panel.bottom() + gap + tip.height() <= screen.bottom())
+        return QPointF(x, panel.bottom() + gap);
+    if (panel.top() - gap - tip.height() >= screen.top())
+        return QPointF(x, panel.top() - gap - tip.height());
+    return std::nullopt;
+}
+
 double contrastRatio(const QColor& first, const QColor& second)
 {
     const double a = luminance(first);

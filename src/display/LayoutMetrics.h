@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QObject>
 #include <QPointF>
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
 #include <QUuid>
@@ -80,6 +81,11 @@ QColor stateColor(ClaudeStatus status);
 // Where a row that scrolls sideways goes for a wheel turn (angleDelta in eighths of a degree): a
 // vertical wheel scrolls it too, 60 px a notch, never past either end.
 double scrolledBy(double position, double contentSize, double viewSize, QPointF angleDelta);
+
+// Where a tooltip for `target` goes so that it covers nothing of the panel: centred under the panel,
+// or above it where the screen ends; nowhere when neither has room. All in screen coordinates.
+std::optional<QPointF> toolTipPosition(const QRectF& panel, const QRectF& target, QSizeF tip,
+                                       const QRectF& screen);
 
 // Legibility on any wallpaper. Text reaches this contrast ratio against what is behind it.
 inline constexpr double minimumContrast = 4.5;

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Tabbywatch
 
 // The name of a skin and a chevron that points the way the popover opens or closes.
@@ -62,7 +61,9 @@ Rectangle {
         hoverEnabled: true
         onClicked: root.clicked()
     }
-    ToolTip.visible: area.containsMouse
-    ToolTip.delay: 600
-    ToolTip.text: qsTr("Select Skin")
+    PanelToolTip {
+        objectName: "toolTip"
+        hovered: area.containsMouse
+        text: qsTr("Select Skin")
+    }
 }

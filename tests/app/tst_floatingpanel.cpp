@@ -175,7 +175,7 @@ void TestFloatingPanel::followsCompactModeAndSessions()
     services->multiSessionManager().startMonitoring();
     writeSession("first");
     writeSession("second");
-    QTRY_COMPARE(panel->size(), QSize(2 * 208 + 16, 240));
+    QTRY_COMPARE(panel->size(), QSize(2 * 208 + 16, 200 + 40 + 36));
     QCOMPARE(panel->cornerRadius(), 16);
     QCOMPARE(panel->position().y(), top);
 
@@ -190,7 +190,7 @@ void TestFloatingPanel::followsCompactModeAndSessions()
     QTRY_COMPARE(panel->anchor().point, left.topRight() + QPoint(1, 0));
     services->preferences().chooseWindowSize(300);
     QCOMPARE(panel->size(),
-             QSize(2 * 308 + 16, 340).boundedTo(FloatingPanelAnchor::maximumSize(available())));
+             QSize(2 * 308 + 16, 300 + 40 + 36).boundedTo(FloatingPanelAnchor::maximumSize(available())));
     QCOMPARE(panel->geometry().topRight(), left.topRight());
     services->preferences().chooseWindowSize(200);
     QCOMPARE(panel->geometry(), left);

@@ -21,6 +21,7 @@ private slots:
     void folderName();
     void textReadsOnAnyWallpaper();
     void barScrolling();
+    void toolTipsStayOffThePanel();
 };
 
 void TestLayoutMetrics::containerSize_data()
@@ -183,6 +184,34 @@ void TestLayoutMetrics::barScrolling()
     QCOMPARE(LayoutMetrics::scrolledBy(580, 1000, 400, {0, -120}), 600.0);
     QCOMPARE(LayoutMetrics::scrolledBy(30, 1000, 400, {0, 120}), 0.0);
     QCOMPARE(LayoutMetrics::scrolledBy(0, 300, 400, {0, -120}), 0.0); // all fits
+}
+
+void TestLayoutMetrics::toolTipsStayOffThePanel()
+{
+    const QRectF screen(0, 0, 1000, 800);
+    const QSizeF tip(100, 20);
+    const struct
+    {
+        QRectF panel;
+        QRectF target;
+        std::optional<QPointF> expected;
+    } cases[] = {
+        // Under the panel, centred on the button.
+        {{300, 100, 400, 200}, {480, 260, 40, 20}, QPointF(450, 304)},
+        // At the bottom of the screen: above the panel.
+        {{300, 580, 400, 200}, {480, 720, 40, 20}, QPointF(450, 556)},
+        // A button at the screen's edge: the tip stays on screen.
+        {{880, 100, 120, 200}, {970, 260, 30, 20}, QPointF(900, 304)},
+        {{0, 100, 120, 200}, {0, 260, 30, 20}, QPointF(0, 304)},
+        // A panel as tall as the screen leaves no room: no tooltip rather than one over the panel.
+        {{300, 0, 400, 790}, {480, 700, 40, 20}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const auto position = LayoutMetrics::toolTipPosition(c.panel, c.target, tip, screen);
+        QCOMPARE(position, c.expected);
+        if (position)
+            QVERIFY(!QRectF(*position, tip).intersects(c.panel) && screen.contains(QRectF(*position, tip)));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestLayoutMetrics)
