@@ -6,11 +6,11 @@
 #include "LayoutMetrics.h"
 #include "Log.h"
 #include "MultiSessionManager.h"
+#include "PanelInputShape.h"
 #include "PreferencesManager.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QPainterPath>
 #include <QQmlEngine>
 #include <QRegion>
 #include <QScreen>
@@ -77,6 +77,17 @@ FloatingPanel::FloatingPanel(PreferencesManager& preferences, MultiSessionManage
     connect(&m_positionSave, &QTimer::timeout, this, &FloatingPanel::savePosition);
     connect(this, &QWindow::xChanged, this, &FloatingPanel::positionChanged);
     connect(this, &QWindow::yChanged, this, &FloatingPanel::positionChanged);
+    m_shapeUpdate.setSingleShot(true);
+    m_shapeUpdate.setInterval(100);
+    connect(&m_shapeUpdate, &QTimer::timeout, this, &FloatingPanel::applyMask);
+    // Emitted on the render thread: the timer is started on ours.
+    connect(
+        this, &QQuickWindow::frameSwapped, this,
+        [this] {
+            if (!m_shapeUpdate.isActive())
+                m_shapeUpdate.start();
+        },
+        Qt::QueuedConnection);
 
     connect(&notifications, &AppNotifications::compactModeChanged, this, &FloatingPanel::updateWindowSize);
     connect(&notifications, &AppNotifications::layoutModeChanged, this, &FloatingPanel::updateWindowSize);
@@ -191,10 +202,14 @@ void FloatingPanel::resizeEvent(QResizeEvent* event)
 
 void FloatingPanel::applyMask()
 {
-    // Rounded corners also without a compositor, where transparent pixels would show black.
-    QPainterPath path;
-    path.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(size())), m_cornerRadius, m_cornerRadius);
-    setMask(QRegion(path.toFillPolygon().toPolygon()));
+    // The window's shape both cuts what is drawn (rounded corners also without a compositor, where
+    // transparent pixels would show black) and lets clicks on the clear parts through.
+    const QRegion shape =
+        PanelInputShape::shape(size(), m_cornerRadius, PanelInputShape::collect(contentItem()));
+    if (shape == m_shape)
+        return;
+    m_shape = shape;
+    setMask(shape);
 }
 
 void FloatingPanel::savePosition()

@@ -7,6 +7,7 @@
 #include <QProcessEnvironment>
 #include <QQuickView>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 #include <QTimer>
 
@@ -67,6 +68,9 @@ private:
     MultiSessionManager& m_sessionManager;
     int m_cornerRadius = 20;
     QTimer m_positionSave;
+    // The shape follows what is drawn, looked at again at most every 100 ms while frames are drawn.
+    QTimer m_shapeUpdate;
+    QRegion m_shape;
     FloatingPanelAnchor m_anchor;
     // Positions this panel asked for: the window system may report them late, and they are not moves
     // of the user's to be saved.

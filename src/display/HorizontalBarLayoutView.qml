@@ -33,6 +33,7 @@ Item {
         // Shown for as long as there is more to see than fits.
         ScrollIndicator.horizontal: ScrollIndicator {
             objectName: "moreIndicator"
+            readonly property bool inputShapePart: true
             active: bar.interactive
         }
         // Most mice have only a vertical wheel.

@@ -24,6 +24,8 @@ Item {
 
     property bool isHovering: false
     property bool showingSkinSelector: false
+    // The panel takes the pointer over its cats only.
+    readonly property bool inputShapePart: true
     readonly property var metrics: Metrics.instanceCat(size)
 
     function loadVideo() {

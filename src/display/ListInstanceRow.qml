@@ -14,6 +14,8 @@ Item {
     signal closeRequested()
 
     property bool isHovering: false
+    // The panel takes the pointer over its rows only.
+    readonly property bool inputShapePart: true
 
     implicitWidth: row.implicitWidth + 20
     implicitHeight: row.implicitHeight + 12

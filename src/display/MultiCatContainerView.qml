@@ -80,6 +80,8 @@ Item {
         id: multi
 
         property bool isHovering: false
+        // While the pointer is here, the gaps between the cats and the way to the control bar take it too.
+        readonly property bool inputShapeJoined: isHovering
         // A component of its own: the panel is the parent of the loader that shows it.
         readonly property MultiCatContainerView panel: parent ? parent.parent as MultiCatContainerView : null
         readonly property size askedSize: panel ? panel.multiCatSize : Qt.size(0, 0)
@@ -143,6 +145,7 @@ Item {
 
         FadingItem {
             objectName: "controlBar"
+            readonly property bool inputShapePart: true
             shown: multi.isHovering
             anchors.right: parent.right
             anchors.bottom: parent.bottom

@@ -1,6 +1,7 @@
 #include "ApplicationServices.h"
 #include "FloatingPanel.h"
 #include "FloatingPanelController.h"
+#include "PanelInputShape.h"
 #include "TestFiles.h"
 #include "VideoPlayerManager.h"
 
@@ -23,6 +24,7 @@ private slots:
     void platformOverride();
     void anchoredFrame();
     void nearestScreen();
+    void inputShape();
 
     void init();
     void firstStartTopRightThenSizedKeepingTheTopEdge();
@@ -178,6 +180,11 @@ void TestFloatingPanel::followsCompactModeAndSessions()
     QTRY_COMPARE(panel->size(), QSize(2 * 208 + 16, 200 + 40 + 36));
     QCOMPARE(panel->cornerRadius(), 16);
     QCOMPARE(panel->position().y(), top);
+    // Only the cats take the pointer: the clear band under them lets clicks through.
+    const QRect band(0, panel->height() - 30, 40, 20);
+    QTRY_VERIFY(!panel->mask().intersects(band));
+    QVERIFY(panel->mask().contains(QPoint(8 + 100, 100)));
+    QVERIFY(panel->mask().contains(QPoint(8 + 208 + 100, 100)));
 
     services->preferences().setLayoutMode(LayoutMode::list);
     QCOMPARE(panel->size(), QSize(250, 140));
@@ -222,6 +229,38 @@ void TestFloatingPanel::nearestScreen()
     for (const auto& [point, expected] :
          {std::pair{QPoint(1500, 900), 1}, {QPoint(1200, 1000), 1}, {QPoint(-300, 100), 0}})
         QCOMPARE(FloatingPanelAnchor::screenFor(point, screens), screens[expected]);
+}
+
+void TestFloatingPanel::inputShape()
+{
+    using Parts = PanelInputShape::Parts;
+    const QSize window(400, 300);
+    // Two cats 8 px apart and one far below.
+    const QList<QRectF> cats{{10, 10, 100, 120}, {118, 10, 100, 120}, {10, 200, 100, 50}};
+    const struct
+    {
+        const char* what;
+        Parts parts;
+        QList<QPoint> in;
+        QList<QPoint> out;
+    } cases[] = {
+        {"nothing marked: the whole rounded window", {}, {{200, 150}, {16, 1}}, {{0, 0}, {399, 299}}},
+        {"the cats and the gap between neighbours",
+         {cats, false},
+         {{60, 70}, {114, 70}, {60, 225}, {7, 7}},
+         {{60, 165}, {300, 70}, {4, 4}, {0, 0}}},
+        {"joined while the pointer is over the panel: the way between them too",
+         {cats, true},
+         {{60, 165}, {200, 230}},
+         {{300, 70}, {4, 4}}},
+    };
+    for (const auto& c : cases) {
+        const QRegion shape = PanelInputShape::shape(window, 16, c.parts);
+        for (const QPoint& point : c.in)
+            QVERIFY2(shape.contains(point), c.what);
+        for (const QPoint& point : c.out)
+            QVERIFY2(!shape.contains(point), c.what);
+    }
 }
 
 void TestFloatingPanel::closingOnlyHides()
