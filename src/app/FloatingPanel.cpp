@@ -170,8 +170,14 @@ void FloatingPanel::updateWindowSize()
     // makes its cats smaller. The anchored corner stays; the panel is moved only to stay on screen.
     const QRect available = availableAreaFor(m_anchor.point);
     QSize size = target.size;
-    if (!m_preferences.isCompactMode() && !m_sessionManager.usesSingleCatView())
-        size = size.boundedTo(FloatingPanelAnchor::maximumSize(available));
+    if (!m_preferences.isCompactMode() && !m_sessionManager.usesSingleCatView()) {
+        const QSize maximum = FloatingPanelAnchor::maximumSize(available);
+        const int count = int(m_sessionManager.instances().size());
+        const double side = LayoutMetrics::fittingSide(m_preferences.layoutMode(), m_preferences.windowSize(),
+                                                       count, maximum);
+        size = roundedUp(LayoutMetrics::containerSize(m_preferences.layoutMode(), side, count))
+                   .boundedTo(maximum);
+    }
     applyFrame(m_anchor.frameFor(size, available));
     applyMask();
 }

@@ -4,6 +4,15 @@
 #include <QQuickItem>
 
 namespace {
+QRegion rounded(const QRectF& rect, double radius)
+{
+    if (radius <= 0)
+        return rect.toAlignedRect();
+    QPainterPath path;
+    path.addRoundedRect(rect, radius, radius);
+    return QRegion(path.toFillPolygon().toPolygon());
+}
+
 bool declares(const QQuickItem* item, const char* name)
 {
     return item->property(name).toBool();
@@ -18,8 +27,9 @@ void collectUnder(QQuickItem* item, const QRectF& clip, PanelInputShape::Parts& 
         parts.joined = true;
     if (declares(item, "inputShapePart")) {
         const QRectF shown = bounds.intersected(clip);
+        // A part cut by a scrolled view keeps its corners square at the cut.
         if (!shown.isEmpty())
-            parts.rects.append(shown);
+            parts.parts.append({shown, shown == bounds ? item->property("inputShapeRadius").toDouble() : 0});
         return;
     }
     const QRectF inner = item->clip() ? clip.intersected(bounds) : clip;
@@ -38,19 +48,16 @@ PanelInputShape::Parts PanelInputShape::collect(QQuickItem* root)
 
 QRegion PanelInputShape::shape(QSize window, int cornerRadius, const Parts& parts)
 {
-    QPainterPath rounded;
-    rounded.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(window)), cornerRadius, cornerRadius);
-    const QRegion whole(rounded.toFillPolygon().toPolygon());
-    if (parts.rects.isEmpty())
+    const QRegion whole = rounded(QRectF(QPointF(0, 0), QSizeF(window)), cornerRadius);
+    if (parts.parts.isEmpty())
         return whole;
     QRegion drawn;
     QRectF block;
-    for (const QRectF& rect : parts.rects) {
-        const QRectF reached = rect.adjusted(-reach, -reach, reach, reach);
-        drawn += reached.toAlignedRect();
-        block = block.united(reached);
+    for (const Part& part : parts.parts) {
+        drawn += rounded(part.rect, part.radius);
+        block = block.united(part.rect);
     }
     if (parts.joined)
-        drawn += block.toAlignedRect();
+        drawn += block.adjusted(-reach, -reach, reach, reach).toAlignedRect();
     return drawn.intersected(whole);
 }

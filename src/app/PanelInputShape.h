@@ -8,22 +8,29 @@
 
 class QQuickItem;
 
-// The part of the panel that is drawn and takes the pointer: the cats, the session rows and the
-// controls shown. Clicks on the clear rest reach the window below. Items take part by declaring
-// `property bool inputShapePart: true`; an item declaring `inputShapeJoined` true while the pointer
-// is over the panel joins all parts into one block, so that the pointer can cross the gaps between
-// them to the control bar.
+// The part of the panel that is drawn and takes the pointer: the cats' pictures and titles, the session
+// rows and the controls shown. Clicks on the clear rest reach the window below, and without a
+// compositor nothing around the cats shows black. Items take part by declaring
+// `property bool inputShapePart: true`, rounded by `inputShapeRadius`; an item declaring
+// `inputShapeJoined` true while the pointer is over the panel joins all parts into one block, so that
+// the pointer can cross the gaps between them to the control bar.
 class PanelInputShape
 {
 public:
+    struct Part
+    {
+        QRectF rect;
+        double radius = 0;
+        bool operator==(const Part&) const = default;
+    };
     struct Parts
     {
-        QList<QRectF> rects;
+        QList<Part> parts;
         bool joined = false;
         bool operator==(const Parts&) const = default;
     };
 
-    // Reach around each part, so that the gaps between neighbouring cats take the pointer too.
+    // How far the joined block reaches around the parts.
     static constexpr double reach = 4;
 
     // The visible parts under root, in scene coordinates, cut by the views that clip them.

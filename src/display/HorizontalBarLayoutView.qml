@@ -33,8 +33,19 @@ Item {
         // Shown for as long as there is more to see than fits.
         ScrollIndicator.horizontal: ScrollIndicator {
             objectName: "moreIndicator"
-            readonly property bool inputShapePart: true
             active: bar.interactive
+            // Only the handle is drawn: white, outlined, so that it reads on any wallpaper.
+            contentItem: Rectangle {
+                readonly property bool inputShapePart: true
+                readonly property real inputShapeRadius: radius
+                implicitWidth: 4
+                implicitHeight: 4
+                radius: 2
+                color: "white"
+                border.width: 1
+                border.color: Qt.rgba(0, 0, 0, 0.6)
+                visible: bar.interactive
+            }
         }
         // Most mice have only a vertical wheel.
         WheelHandler {

@@ -24,8 +24,6 @@ Item {
 
     property bool isHovering: false
     property bool showingSkinSelector: false
-    // The panel takes the pointer over its cats only.
-    readonly property bool inputShapePart: true
     readonly property var metrics: Metrics.instanceCat(size)
 
     function loadVideo() {
@@ -66,6 +64,9 @@ Item {
             id: box
             width: root.size
             height: root.size
+            // The panel is drawn, and takes the pointer, over its cats' pictures and titles only.
+            readonly property bool inputShapePart: true
+            readonly property real inputShapeRadius: root.metrics.cornerRadius
 
             CatVideo {
                 id: video
@@ -186,6 +187,8 @@ Item {
 
     // Behind a text, so that it reads on any wallpaper.
     component TextBackdrop: Rectangle {
+        readonly property bool inputShapePart: true
+        readonly property real inputShapeRadius: radius
         z: -1
         anchors.fill: parent
         anchors.leftMargin: -4

@@ -31,6 +31,17 @@ QSizeF containerSize(LayoutMode mode, double windowSize, int sessionCount)
     Q_UNREACHABLE();
 }
 
+double fittingSide(LayoutMode mode, double windowSize, int sessionCount, QSizeF maximum)
+{
+    if (mode != LayoutMode::grid)
+        return windowSize;
+    const GridDimensions grid = gridDimensions(mode, std::max(sessionCount, 1));
+    // containerSize solved for the side.
+    const double byWidth = (maximum.width() - 16) / grid.columns - 16;
+    const double byHeight = (maximum.height() - 50) / grid.rows - 30;
+    return std::max(0.0, std::min({windowSize, std::floor(byWidth), std::floor(byHeight)}));
+}
+
 int gridColumns(int count)
 {
     if (count <= 1)

@@ -37,6 +37,11 @@ inline constexpr double controlStripHeight = 36;
 // control strip included.
 QSizeF containerSize(LayoutMode mode, double windowSize, int sessionCount);
 
+// The side at which the grid's cats fit in `maximum`, never above `windowSize`: a grid that would
+// outgrow its share of the screen gets smaller cats rather than wide gaps. The bar and the list scroll
+// instead and keep their side.
+double fittingSide(LayoutMode mode, double windowSize, int sessionCount, QSizeF maximum);
+
 // The grid's own columns for `count` cats: 1, 2 (2-4), 3 (5-9), 4 (10 and more).
 int gridColumns(int count);
 int gridRows(int count);

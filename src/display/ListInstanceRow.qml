@@ -16,6 +16,7 @@ Item {
     property bool isHovering: false
     // The panel takes the pointer over its rows only.
     readonly property bool inputShapePart: true
+    readonly property real inputShapeRadius: 6
 
     implicitWidth: row.implicitWidth + 20
     implicitHeight: row.implicitHeight + 12

@@ -146,6 +146,7 @@ Item {
         FadingItem {
             objectName: "controlBar"
             readonly property bool inputShapePart: true
+            readonly property real inputShapeRadius: 8
             shown: multi.isHovering
             anchors.right: parent.right
             anchors.bottom: parent.bottom

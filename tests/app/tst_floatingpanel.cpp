@@ -235,8 +235,9 @@ void TestFloatingPanel::inputShape()
 {
     using Parts = PanelInputShape::Parts;
     const QSize window(400, 300);
-    // Two cats 8 px apart and one far below.
-    const QList<QRectF> cats{{10, 10, 100, 120}, {118, 10, 100, 120}, {10, 200, 100, 50}};
+    // Two cats 8 px apart with rounded corners, and a title far below.
+    const QList<PanelInputShape::Part> cats{
+        {{10, 10, 100, 120}, 12}, {{118, 10, 100, 120}, 12}, {{10, 200, 100, 50}, 0}};
     const struct
     {
         const char* what;
@@ -245,13 +246,13 @@ void TestFloatingPanel::inputShape()
         QList<QPoint> out;
     } cases[] = {
         {"nothing marked: the whole rounded window", {}, {{200, 150}, {16, 1}}, {{0, 0}, {399, 299}}},
-        {"the cats and the gap between neighbours",
+        {"the cats only, with their corners",
          {cats, false},
-         {{60, 70}, {114, 70}, {60, 225}, {7, 7}},
-         {{60, 165}, {300, 70}, {4, 4}, {0, 0}}},
-        {"joined while the pointer is over the panel: the way between them too",
+         {{60, 70}, {10, 70}, {60, 225}, {10, 200}},
+         {{114, 70}, {60, 165}, {300, 70}, {11, 11}, {0, 0}}},
+        {"joined while the pointer is over the panel: the gaps and the way between them too",
          {cats, true},
-         {{60, 165}, {200, 230}},
+         {{114, 70}, {60, 165}, {200, 230}, {11, 11}, {7, 7}},
          {{300, 70}, {4, 4}}},
     };
     for (const auto& c : cases) {

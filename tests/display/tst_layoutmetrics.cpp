@@ -21,6 +21,7 @@ private slots:
     void folderName();
     void textReadsOnAnyWallpaper();
     void barScrolling();
+    void fittingSide();
     void toolTipsStayOffThePanel();
 };
 
@@ -184,6 +185,20 @@ void TestLayoutMetrics::barScrolling()
     QCOMPARE(LayoutMetrics::scrolledBy(580, 1000, 400, {0, -120}), 600.0);
     QCOMPARE(LayoutMetrics::scrolledBy(30, 1000, 400, {0, 120}), 0.0);
     QCOMPARE(LayoutMetrics::scrolledBy(0, 300, 400, {0, -120}), 0.0); // all fits
+}
+
+void TestLayoutMetrics::fittingSide()
+{
+    const QSizeF share(768, 480); // 60 % of 1280 x 800
+    // 12 at XL in the grid, 4 x 3: the height allows (480 - 50) / 3 - 30 = 113.
+    QCOMPARE(LayoutMetrics::fittingSide(LayoutMode::grid, 400, 12, share), 113.0);
+    QVERIFY(LayoutMetrics::containerSize(LayoutMode::grid, 113, 12).height() <= share.height());
+    // 4 at L, 2 x 2: the width allows 768 / 2 - 24 = 360, the height (480 - 50) / 2 - 30 = 185.
+    QCOMPARE(LayoutMetrics::fittingSide(LayoutMode::grid, 300, 4, share), 185.0);
+    // What fits keeps its side; the bar and the list scroll instead.
+    QCOMPARE(LayoutMetrics::fittingSide(LayoutMode::grid, 150, 2, share), 150.0);
+    QCOMPARE(LayoutMetrics::fittingSide(LayoutMode::horizontalBar, 400, 12, share), 400.0);
+    QCOMPARE(LayoutMetrics::fittingSide(LayoutMode::list, 400, 12, share), 400.0);
 }
 
 void TestLayoutMetrics::toolTipsStayOffThePanel()

@@ -271,6 +271,9 @@ TestCase {
                 problems = problems.concat(catProblems(item, multi))
         }
         problems = problems.concat(partProblems(parts, area))
+        const more = findChild(layout, "moreIndicator")
+        if (more && scrolls && !(more.contentItem.visible && inside(rectOf(more.contentItem, multi), area)))
+            problems.push("nothing shows that more cats exist")
         const bar = findChild(multi, "controlBar")
         problems = problems.concat(partProblems([named(multi, bar, "control bar")], rectOf(multi, multi)))
         for (const part of parts) {
