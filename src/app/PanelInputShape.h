@@ -4,7 +4,6 @@
 #include <QRectF>
 #include <QRegion>
 #include <QSize>
-#include <optional>
 
 class QQuickItem;
 
